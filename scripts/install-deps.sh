@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project builds, runs and tests with.
+# Idempotent: prints nothing and touches nothing when everything is present.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config git
+  clang libclang-rt-14-dev
+  libsdl2-dev libsdl2-mixer-dev
+  libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0
+  libpng-dev zlib1g-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libvorbis-dev libogg-dev libsndfile1-dev libflac-dev libmpg123-dev
+  libfreetype-dev fonts-dejavu-core
+  lib3ds-dev libassimp-dev
+  ffmpeg xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
