@@ -16,15 +16,12 @@ foreach(program ${FRAGMENT_PROGRAM_FILES})
   string(REPLACE "\\" "\\\\" name "${name}")
   string(REPLACE "\"" "\\\"" name "${name}")
   file(READ ${program} hex HEX)
-  if(hex STREQUAL "")
-    # C++ has no empty arrays; an empty text is a null pointer of size 0.
-    string(APPEND entries "    {\"${name}\", nullptr, 0},\n")
-  else()
-    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
-    string(REGEX REPLACE "(${sixteen_bytes})" "\\1\n    " bytes "${bytes}")
-    string(APPEND arrays "const uint8_t kProgram${index}[] = {\n    ${bytes}\n};\n")
-    string(APPEND entries "    {\"${name}\", kProgram${index}, sizeof kProgram${index}},\n")
-  endif()
+  # A zero after the text, left out of its size: drivers that look for the
+  # end of a program text by a zero stop there (and C++ has no empty arrays).
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(REGEX REPLACE "(${sixteen_bytes})" "\\1\n    " bytes "${bytes}")
+  string(APPEND arrays "const uint8_t kProgram${index}[] = {\n    ${bytes}0x00\n};\n")
+  string(APPEND entries "    {\"${name}\", kProgram${index}, sizeof kProgram${index} - 1},\n")
   math(EXPR index "${index} + 1")
 endforeach()
 

@@ -81,9 +81,13 @@ bool FragmentProgram::LoadFromFile(int32_t slot, const char* path)
     std::vector<char> text;
     if (!ReadWholeFile(path, text))
         return false;
-    return Compile(slot, text.data(), text.size(), path);
+    const size_t length = text.size();
+    text.push_back('\0');
+    return Compile(slot, text.data(), length, path);
 }
 
+// The driver gets the text's length, but Mesa also reads it up to a zero (to
+// fingerprint it), so every text handed in here has a zero after its end.
 bool FragmentProgram::Compile(int32_t slot, const void* text, size_t length, const char* source)
 {
     genPrograms(1, &programs[slot]);

@@ -7,7 +7,8 @@
 
 // Program texts built into the executable. Each file resources/programs/<name>.fp
 // of the source tree becomes the resource <name>, its bytes kept exactly as
-// stored (no terminating zero is added).
+// stored. A zero follows the last byte, outside size, for readers that look
+// for the end by a zero.
 struct ProgramResource {
     const char* name;
     const uint8_t* bytes;

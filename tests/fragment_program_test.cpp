@@ -114,6 +114,7 @@ TEST_F(FragmentProgramTest, BuiltInProgramHoldsTheFileBytes)
     const std::string file = ReadFile(kTintFile);
     ASSERT_FALSE(file.empty());
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(tint->bytes), tint->size), file);
+    EXPECT_EQ(tint->bytes[tint->size], 0);
 
     // Names are the file stems, matched exactly.
     EXPECT_EQ(FindProgramResource("tint.fp"), nullptr);
