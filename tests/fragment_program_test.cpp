@@ -151,6 +151,7 @@ TEST_F(FragmentProgramTest, MissingFileOrResourceLeavesTheSlotAsItWas)
 
     EXPECT_FALSE(program.LoadFromFile(2, "no/such/program.fp"));
     EXPECT_FALSE(program.LoadFromResource(2, "no_such_program"));
+    EXPECT_FALSE(program.LoadFromFile(2, ::testing::TempDir().c_str())); // a directory opens but cannot be read
     EXPECT_EQ(program.ProgramName(2), tintName);
 
     // Nothing was bound either: the last loaded program still draws.
@@ -163,6 +164,22 @@ TEST_F(FragmentProgramTest, MissingFileOrResourceLeavesTheSlotAsItWas)
     program.SetLocal(0, 0.5f, 1.0f, 1.0f, 1.0f);
     DrawQuad(1, 0, 1);
     EXPECT_TRUE(NearColour(Centre(), 128, 0, 255));
+}
+
+TEST_F(FragmentProgramTest, OverlongFileIsRefusedWithAMessage)
+{
+    ASSERT_TRUE(program.LoadFromResource(3, "tint"));
+    const GLuint tintName = program.ProgramName(3);
+    std::string text = kLocalColourProgram;
+    text.append(FragmentProgram::kMaxFileSize, '#');
+    const std::string path = WriteTempFile("long.fp", text);
+
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(program.LoadFromFile(3, path.c_str()));
+    const std::string report = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(report.find("longer than"), std::string::npos) << report;
+    EXPECT_EQ(program.ProgramName(3), tintName);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 TEST_F(FragmentProgramTest, SlotOutsideTheRangeIsRefused)
