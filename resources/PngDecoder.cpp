@@ -21,7 +21,9 @@ struct PngReader {
     uint32_t width = 0;
     uint32_t height = 0;
     uint32_t channels = 0;
-    char error[160] = "";
+    char error[340] = "";
+    // libpng tells the detail of a bad header as a warning before its error.
+    char lastWarning[160] = "";
 };
 
 void SetError(PngReader& reader, const char* message)
@@ -31,13 +33,20 @@ void SetError(PngReader& reader, const char* message)
 
 [[noreturn]] void OnPngError(png_structp png, png_const_charp message)
 {
-    SetError(*static_cast<PngReader*>(png_get_error_ptr(png)), message);
+    auto& reader = *static_cast<PngReader*>(png_get_error_ptr(png));
+    if (reader.lastWarning[0])
+        std::snprintf(reader.error, sizeof reader.error, "%s (%s)", message, reader.lastWarning);
+    else
+        SetError(reader, message);
     png_longjmp(png, 1);
 }
 
-void OnPngWarning(png_structp, png_const_charp)
+// Warnings alone concern data the picture does not need; they are kept only
+// to explain an error that follows.
+void OnPngWarning(png_structp png, png_const_charp message)
 {
-    // Warnings concern ancillary data the picture does not need.
+    auto& reader = *static_cast<PngReader*>(png_get_error_ptr(png));
+    std::snprintf(reader.lastWarning, sizeof reader.lastWarning, "%s", message);
 }
 
 void OnPngRead(png_structp png, png_bytep out, size_t length)
