@@ -49,12 +49,18 @@ void DisclaimerScreen::Progress()
 {
     scale += 0.005f;
     Draw(1.0f);
-    GetGLWindow()->Swap();
+    Present();
 }
 
 void DisclaimerScreen::PresentFrame(float brightness)
 {
     Draw(brightness);
-    GetGLWindow()->Swap();
+    Present();
     Sleep(1);
+}
+
+void DisclaimerScreen::Present()
+{
+    if (GLWindow* window = GetGLWindow())
+        window->Swap();
 }

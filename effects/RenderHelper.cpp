@@ -70,10 +70,11 @@ void RenderHelper::SetSphereMap(bool on)
 
 void RenderHelper::SetViewport(int32_t w, int32_t h)
 {
+    const GLWindow* window = GetGLWindow();
     if (w <= 0)
-        w = GetGLWindow()->Width();
+        w = window ? window->Width() : 0;
     if (h <= 0)
-        h = GetGLWindow()->Height();
+        h = window ? window->Height() : 0;
     glViewport(0, 0, w, h);
 }
 

@@ -3,6 +3,8 @@
 #include <png.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <unistd.h>
 
 uint32_t PngPicture::Channels() const
 {
@@ -111,4 +113,26 @@ bool WriteRgbaPng(const std::string& path, uint32_t width, uint32_t height, cons
     picture.samples.assign(rgba.begin(), rgba.end());
     const std::vector<uint8_t> bytes = EncodePng(picture);
     return !bytes.empty() && WriteFile(path, bytes);
+}
+
+namespace {
+
+// Removed with everything in it when the test program ends.
+struct ScratchDirectory {
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("demo-test-" + std::to_string(getpid()));
+    ScratchDirectory() { std::filesystem::create_directories(path); }
+    ~ScratchDirectory()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
+} // namespace
+
+std::string ScratchPath(const std::string& fileName)
+{
+    static ScratchDirectory directory;
+    return (directory.path / fileName).string();
 }

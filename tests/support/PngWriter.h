@@ -30,3 +30,6 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // An 8-bit RGBA picture from packed RGBA bytes, rows from the top.
 bool WriteRgbaPng(const std::string& path, uint32_t width, uint32_t height, const std::vector<uint8_t>& rgba);
+
+// A fresh path in the system's temporary directory, unique to this process.
+std::string ScratchPath(const std::string& fileName);
