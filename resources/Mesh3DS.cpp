@@ -8,6 +8,11 @@
 #include <cstdio>
 #include <memory>
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // The path used is the first run of characters without a double quote, so a
@@ -29,36 +34,61 @@ std::string DirectoryOf(const std::string& path)
     return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// The first chunk's length bounds everything the reader looks at, so only
-// that much of the file is read.
-bool ReadMeshFile(const std::string& path, std::vector<uint8_t>& bytes)
-{
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        return false;
-    uint8_t header[6];
-    const size_t headerSize = std::fread(header, 1, sizeof header, file.get());
-    bytes.assign(header, header + headerSize);
-    if (headerSize < sizeof header)
-        return true;
-    const uint32_t length = uint32_t(header[2]) | (uint32_t(header[3]) << 8) | (uint32_t(header[4]) << 16) |
-                            (uint32_t(header[5]) << 24);
-    if (std::fseek(file.get(), 0, SEEK_END) != 0)
-        return false;
-    const long fileSize = std::ftell(file.get());
-    if (fileSize < 0 || std::fseek(file.get(), long(headerSize), SEEK_SET) != 0)
-        return false;
-    const size_t wanted = std::min<size_t>(length, size_t(fileSize));
-    if (wanted > headerSize) {
-        bytes.resize(wanted);
-        bytes.resize(headerSize + std::fread(bytes.data() + headerSize, 1, wanted - headerSize, file.get()));
+// The whole file, mapped read-only: the reader walks it in place, so a large
+// mesh costs no copy. Files that cannot be mapped (empty ones, pipes) are read
+// into memory instead, at most as far as the first chunk's length reaches.
+class MeshFileBytes {
+public:
+    bool Open(const std::string& path)
+    {
+        const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (descriptor < 0)
+            return false;
+        struct stat info {};
+        if (::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+            void* mapped = ::mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE, descriptor, 0);
+            if (mapped != MAP_FAILED) {
+                mapping = static_cast<const uint8_t*>(mapped);
+                mappedSize = size_t(info.st_size);
+            }
+        }
+        const bool readable = mapping != nullptr || ReadAll(descriptor);
+        ::close(descriptor);
+        return readable;
     }
-    return true;
-}
+
+    ~MeshFileBytes()
+    {
+        if (mapping != nullptr)
+            ::munmap(const_cast<uint8_t*>(mapping), mappedSize);
+    }
+
+    const uint8_t* Data() const { return mapping != nullptr ? mapping : copy.data(); }
+    size_t Size() const { return mapping != nullptr ? mappedSize : copy.size(); }
+
+private:
+    bool ReadAll(int descriptor)
+    {
+        size_t limit = 6;
+        uint8_t block[65536];
+        while (copy.size() < limit) {
+            const ssize_t got = ::read(descriptor, block, std::min(sizeof block, limit - copy.size()));
+            if (got < 0)
+                return false;
+            if (got == 0)
+                break;
+            copy.insert(copy.end(), block, block + got);
+            if (copy.size() >= 6 && limit == 6)
+                limit = std::max<size_t>(6, uint32_t(copy[2]) | (uint32_t(copy[3]) << 8) |
+                                                (uint32_t(copy[4]) << 16) | (uint32_t(copy[5]) << 24));
+        }
+        return true;
+    }
+
+    const uint8_t* mapping = nullptr;
+    size_t mappedSize = 0;
+    std::vector<uint8_t> copy;
+};
 
 } // namespace
 
@@ -78,14 +108,14 @@ bool Mesh3DS::Load(const char* path)
     Clear();
     const std::string used = StripQuotes(path != nullptr ? path : "");
     directory = DirectoryOf(used);
-    std::vector<uint8_t> bytes;
-    if (!ReadMeshFile(used, bytes)) {
+    MeshFileBytes bytes;
+    if (!bytes.Open(used)) {
         AddWarning("cannot open \"" + used + "\"");
         if (registry == nullptr)
             textured = 0;
         return false;
     }
-    return Parse(bytes.data(), bytes.size());
+    return Parse(bytes.Data(), bytes.Size());
 }
 
 bool Mesh3DS::LoadFromMemory(const uint8_t* data, size_t size)

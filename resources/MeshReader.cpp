@@ -65,23 +65,6 @@ uint8_t ColourByte(float value, bool& clamped)
     return static_cast<uint8_t>(scaled);
 }
 
-Float3 Sub(Float3 a, Float3 b)
-{
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-
-Float3 Cross(Float3 a, Float3 b)
-{
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
-void AddTo(Float3& sum, Float3 v)
-{
-    sum.x += v.x;
-    sum.y += v.y;
-    sum.z += v.z;
-}
-
 } // namespace
 
 MeshReader::MeshReader(Mesh3DS& target, const uint8_t* data, size_t dataSize)
@@ -339,27 +322,39 @@ void MeshReader::ReadFaces(const Chunk& chunk, MeshObject& object)
     object.indices.resize(3 * faceCount);
 
     const size_t vertexCount = object.vertices.size();
-    Float3 centreSum{0.0f, 0.0f, 0.0f};
+    const Float3* vertices = object.vertices.data();
+    Float3* normals = object.normals.data();
+    uint16_t* indices = object.indices.data();
+    // Plain scalars: the loop runs once per triangle of every object.
+    float centreX = 0.0f, centreY = 0.0f, centreZ = 0.0f;
     size_t drawable = 0;
     size_t at = chunk.data + 2;
     for (size_t face = 0; face < faceCount; ++face, at += 8) {
         const uint16_t a = U16(at);
         const uint16_t b = U16(at + 2);
         const uint16_t c = U16(at + 4);
-        object.indices[3 * face] = a;
-        object.indices[3 * face + 1] = b;
-        object.indices[3 * face + 2] = c;
+        indices[3 * face] = a;
+        indices[3 * face + 1] = b;
+        indices[3 * face + 2] = c;
         if (a >= vertexCount || b >= vertexCount || c >= vertexCount)
             continue;
-        const Float3 A = object.vertices[a];
-        const Float3 B = object.vertices[b];
-        const Float3 C = object.vertices[c];
-        AddTo(centreSum, {(A.x + B.x + C.x) / 3.0f, (A.y + B.y + C.y) / 3.0f, (A.z + B.z + C.z) / 3.0f});
-        // Unnormalised, so that larger triangles weigh more.
-        const Float3 normal = Cross(Sub(B, C), Sub(B, A));
-        AddTo(object.normals[a], normal);
-        AddTo(object.normals[b], normal);
-        AddTo(object.normals[c], normal);
+        const float ax = vertices[a].x, ay = vertices[a].y, az = vertices[a].z;
+        const float bx = vertices[b].x, by = vertices[b].y, bz = vertices[b].z;
+        const float cx = vertices[c].x, cy = vertices[c].y, cz = vertices[c].z;
+        centreX += (ax + bx + cx) / 3.0f;
+        centreY += (ay + by + cy) / 3.0f;
+        centreZ += (az + bz + cz) / 3.0f;
+        // (B - C) x (B - A), unnormalised, so that larger triangles weigh more.
+        const float ux = bx - cx, uy = by - cy, uz = bz - cz;
+        const float vx = bx - ax, vy = by - ay, vz = bz - az;
+        const float nx = uy * vz - uz * vy;
+        const float ny = uz * vx - ux * vz;
+        const float nz = ux * vy - uy * vx;
+        for (const uint16_t corner : {a, b, c}) {
+            normals[corner].x += nx;
+            normals[corner].y += ny;
+            normals[corner].z += nz;
+        }
         ++drawable;
     }
     if (drawable < faceCount)
@@ -369,7 +364,7 @@ void MeshReader::ReadFaces(const Chunk& chunk, MeshObject& object)
     object.centre = {0.0f, 0.0f, 0.0f};
     if (drawable > 0) {
         const float n = float(drawable);
-        object.centre = {centreSum.x / n, centreSum.y / n, centreSum.z / n};
+        object.centre = {centreX / n, centreY / n, centreZ / n};
     }
 
     // Material groups follow the face data; a cut face list has none.
