@@ -7,9 +7,8 @@
 
 // The four process-wide objects, in the order of their construction; they are
 // destroyed in reverse, so the window and its context outlive the rest. The
-// player holds one as a static object; tests and tools make their own. At most
-// one exists at a time; the accessors make a default one on first use when
-// none does.
+// player holds one as a static object. Tests and tools make their own, or
+// install single objects of their own.
 struct ProcessObjects {
     ProcessObjects();
     ~ProcessObjects();
@@ -22,7 +21,13 @@ struct ProcessObjects {
     RenderHelper renderHelper;
 };
 
+// The installed objects; null where none is installed.
 GLWindow* GetGLWindow();
 Keyboard* GetKeyboard();
 MCSounds* GetMusic();
 RenderHelper* GetRenderHelper();
+
+void InstallGLWindow(GLWindow* window);
+void InstallKeyboard(Keyboard* keyboard);
+void InstallMusic(MCSounds* music);
+void InstallRenderHelper(RenderHelper* helper);

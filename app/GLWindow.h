@@ -1,0 +1,70 @@
+#pragma once
+
+#include "platform/Window.h"
+
+#include <cstdint>
+#include <string>
+
+struct WindowSettings {
+    std::string title;
+    int32_t width;
+    int32_t height;
+    int32_t colourBits;
+    bool fullscreen;
+};
+
+// The display mode asked for when going fullscreen.
+struct DisplayMode {
+    int32_t width;
+    int32_t height;
+    int32_t bits;
+};
+
+// True when name occurs in the blank-separated list as a whole word.
+bool ExtensionListHas(const char* list, const char* name);
+
+// The one window of the program with its OpenGL context. The viewport keeps a
+// 4:3 shape at the lower left of the client area.
+class GLWindow {
+public:
+    GLWindow();
+    virtual ~GLWindow();
+
+    GLWindow(const GLWindow&) = delete;
+    GLWindow& operator=(const GLWindow&) = delete;
+
+    bool Create(const WindowSettings& settings);
+    // Tears down; true also when there was nothing to do.
+    bool Destroy();
+    void Resize(int32_t width, int32_t height);
+    void Swap();
+    bool HasExtension(const char* name) const;
+    bool ProbeMultisample(platform::Window* probeWindow);
+    void SetAspect(int32_t a, int32_t b);
+    int32_t Width() const { return viewportWidth; }
+    int32_t Height() const { return viewportHeight; }
+    void SetTitle(const char* title);
+    bool CreateDefault();
+
+    // Tests and the offline renderer draw without multisampling, so that
+    // edges come out the same on every machine.
+    void AllowMultisample(bool allow) { multisampleAllowed = allow; }
+    bool IsCreated() const { return created; }
+    bool IsFullscreen() const { return fullscreen; }
+    int32_t MultisampleFormat() const { return multisample ? multisampleFormat : 0; }
+
+private:
+    bool Fail();
+
+    platform::Window* window = nullptr;
+    platform::GLContext context = nullptr;
+    bool fullscreen = false;
+    bool created = false;
+    bool multisample = false;
+    int32_t multisampleFormat = 0;
+    DisplayMode displayMode{};
+    int32_t viewportWidth = 0;
+    int32_t viewportHeight = 0;
+    float aspect = 0.0f;
+    bool multisampleAllowed = true;
+};

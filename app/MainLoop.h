@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+
+class DemoBase;
+
+// Results of RunDemo.
+enum RunResult : int32_t {
+    kRunTimelineFinished = 1,
+    kRunStoppedByUser = 2,
+    kRunQuit = 3,
+    kRunInitFailed = 4,
+    kRunUninitFailed = 5,
+    kRunRuntimeError = 6,
+};
+
+// Exit flags of RunDemo.
+constexpr uint32_t kExitOnEscape = 1;
+constexpr uint32_t kExitOnAnyKey = 2;
+
+// Asks "Fullscreen?" and creates the 800 by 600 window. False when no window
+// could be made.
+bool OpenDemoWindow();
+// Init, the frame loop, Uninit; returns a RunResult.
+int32_t RunDemo(DemoBase& demo, uint32_t exitFlags);
+// Dispatches every pending message; true when WM_QUIT was among them.
+bool PumpMessages();
+intptr_t WindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam);
+// What the user is told for a run result, or null for none.
+const char* RunResultMessage(int32_t result);
+// The process exit status for a run result: failures are not success.
+int RunResultExitStatus(int32_t result);
