@@ -29,7 +29,7 @@ int32_t HeartEffect::Init()
     if (environmentMap == nullptr)
         return 1;
     // The show needs its mesh whole; a damaged one still plays what it holds.
-    mesh.Load(meshFile);
+    mesh.Load(meshFile.c_str());
     mesh.overridePolygonMode = false;
     for (MeshObject& object : mesh.objects)
         object.visible = false;

@@ -5,6 +5,7 @@
 #include "resources/Mesh3DS.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class Texture;
@@ -41,7 +42,7 @@ private:
     void Wander();
     void StartPath();
 
-    const char* meshFile;
+    std::string meshFile;
     Mesh3DS mesh;
     Texture* environmentMap = nullptr;
     int32_t hiddenCount = 0;
