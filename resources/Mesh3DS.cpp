@@ -4,7 +4,9 @@
 #include "resources/MeshReader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 #include <memory>
 
@@ -110,7 +112,7 @@ bool Mesh3DS::Load(const char* path)
     directory = DirectoryOf(used);
     MeshFileBytes bytes;
     if (!bytes.Open(used)) {
-        AddWarning("cannot open \"" + used + "\"");
+        AddWarning("cannot read \"" + used + "\": " + std::strerror(errno));
         if (registry == nullptr)
             textured = 0;
         return false;

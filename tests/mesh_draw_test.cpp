@@ -213,6 +213,36 @@ TEST_F(MeshDraw, TexturedGroupsUseTheirMaterialsSolidColour)
     EXPECT_NE(registry.Find("0_3DS"), mesh.materials[0].texture);
 }
 
+TEST_F(MeshDraw, RefusedTextureMapsDrawUntextured)
+{
+    ImageRegistry registry;
+    FileMaterial mapped("mapped");
+    mapped.textureFile = "wall.tga";
+    FileMaterial red("red");
+    red.colour[0] = 255;
+    red.colour[1] = 0;
+    red.colour[2] = 0;
+    Mesh3DS mesh;
+    mesh.AttachRegistry(&registry);
+    LoadSquares(mesh, {mapped, red});
+    // The map was offered to the registry, which takes no .tga: the material
+    // counts as textured but has no texture, and gets no solid colour either.
+    EXPECT_TRUE(mesh.materials[0].hasTexture);
+    EXPECT_EQ(mesh.materials[0].texture, nullptr);
+    EXPECT_STREQ(mesh.materials[0].textureFile, "wall.tga");
+    EXPECT_EQ(registry.Find("0_3DS"), nullptr);
+    EXPECT_NE(registry.Find("1_3DS"), nullptr);
+
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    mesh.textured = 1;
+    // The right square (red, textured) first, so that a texture left bound
+    // would tint the left one.
+    std::swap(mesh.objects[0], mesh.objects[1]);
+    mesh.Draw();
+    EXPECT_TRUE(NearColour(Pixel(kLeftX, kMiddleY), 255, 255, 255));
+    EXPECT_TRUE(NearColour(Pixel(kRightX, kMiddleY), 255, 0, 0));
+}
+
 TEST_F(MeshDraw, WithoutRegistryNothingIsTextured)
 {
     Mesh3DS mesh;

@@ -248,7 +248,7 @@ int RunMeshCommand(int argc, char** argv, std::FILE* out, std::FILE* err)
     const std::string text = json ? MeshJson(mesh) + "\n" : MeshSummary(mesh);
     std::fwrite(text.data(), 1, text.size(), out);
     if (!whole)
-        std::fprintf(err, "demotool mesh: %s: %s\n", path,
-                     mesh.Warnings().empty() ? "not read whole" : mesh.Warnings().front().c_str());
+        std::fprintf(err, "demotool mesh: %s was not read whole (%d warning%s)\n", path, mesh.WarningCount(),
+                     mesh.WarningCount() == 1 ? "" : "s");
     return whole ? 0 : 1;
 }
