@@ -175,6 +175,10 @@ void MeshReader::ReadEditor(const Chunk& editor)
         if (child.id == kMaterial)
             ReadMaterial(child, mesh.materials[next++]);
     });
+    // Many groups may look up many materials; the first of a name wins.
+    materialIndex.clear();
+    for (int32_t i = 0; i < mesh.materialCount; ++i)
+        materialIndex.emplace(mesh.materials[size_t(i)].name, i);
     mesh.objects.clear();
     mesh.objects.resize(objectTotal);
     mesh.objectCount = int32_t(objectTotal);
@@ -389,13 +393,8 @@ void MeshReader::ReadGroup(const Chunk& chunk, const MeshObject& object, FaceGro
 {
     char name[80];
     const size_t after = ReadString(chunk.data, chunk.end, name, "material group name");
-    group.material = mesh.materialCount;
-    for (int32_t i = 0; i < mesh.materialCount; ++i) {
-        if (std::strcmp(mesh.materials[i].name, name) == 0) {
-            group.material = i;
-            break;
-        }
-    }
+    const auto found = materialIndex.find(name);
+    group.material = found != materialIndex.end() ? found->second : mesh.materialCount;
     const size_t count = chunk.end - after < 2 ? 0 : U16(after);
     if (chunk.end - after < 2)
         mesh.AddWarning(Format("material group \"%s\" at offset %zu has no count", name, chunk.start));

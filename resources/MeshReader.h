@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <unordered_map>
 
 class Mesh3DS;
 struct MeshMaterial;
@@ -60,4 +62,5 @@ private:
     const uint8_t* bytes;
     size_t size;
     int depth = 0;
+    std::unordered_map<std::string, int32_t> materialIndex;
 };

@@ -193,6 +193,20 @@ TEST(MeshReader, GroupsFindMaterialsWrittenAfterTheObjects)
     EXPECT_EQ(loaded.groups[1].indices, (std::vector<uint16_t>{0, 2, 3}));
 }
 
+TEST(MeshReader, GroupsTakeTheFirstMaterialOfTheirName)
+{
+    std::vector<FileMaterial> materials;
+    for (int i = 0; i < 3000; ++i)
+        materials.push_back(FileMaterial("m" + std::to_string(i % 1000)));
+    std::vector<FileObject> objects;
+    for (int i = 0; i < 300; ++i)
+        objects.push_back(MakeSquare("o", 0, 0, 0, 1, "m" + std::to_string(i * 7 % 1000)));
+    Mesh3DS mesh;
+    ASSERT_TRUE(Load(mesh, MakeMeshFile(materials, objects)));
+    for (int i = 0; i < 300; ++i)
+        ASSERT_EQ(mesh.objects[size_t(i)].groups[0].material, i * 7 % 1000);
+}
+
 TEST(MeshReader, MappingCoordinatesFromFileOrPlanar)
 {
     FileObject mapped = MakeSquare("mapped", 0, 0, 0, 2, "m");
