@@ -1,0 +1,483 @@
+#include "platform/AudioLayer.h"
+
+#include "platform/MusicFormat.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+constexpr int kMaxStreams = 64;
+constexpr uint64_t kBytesPerFrame = 4; // 16-bit stereo
+// 1024 frames is about 23 ms at 44.1 kHz: short enough that positions follow
+// the music closely, long enough not to starve on a busy machine.
+constexpr int kMixBufferFrames = 1024;
+constexpr uint32_t kMinRate = 8000;
+constexpr uint32_t kMaxRate = 192000;
+constexpr uint64_t kNoValue = ~uint64_t(0);
+
+struct Stream {
+    uint32_t handle = 0; // 0: free slot
+    Mix_Music* music = nullptr;
+    uint64_t length = kNoValue;
+    uint64_t position = 0; // where it stands while it is not the current music
+    bool playing = false;  // only kept for streams that are not mixed (output off)
+};
+
+// The audio thread only counts what it mixes for the current stream; everything
+// else belongs to the main thread.
+struct MixCounter {
+    std::atomic<bool> counting{false};
+    std::atomic<bool> ended{false};
+    std::atomic<uint64_t> mixedBytes{0};
+};
+
+struct Output {
+    bool initialised = false;
+    bool outputOff = false;
+    uint32_t rate = 0;
+    uint32_t nextHandle = 1;
+    Stream streams[kMaxStreams];
+    Stream* current = nullptr; // the stream on the mixer's music slot
+    uint64_t currentStart = 0; // its position when counting began
+};
+
+Output output;
+MixCounter counter;
+int lastError = kAudioOk;
+
+bool Fail(int code)
+{
+    lastError = code;
+    return false;
+}
+
+uint64_t FailBytes(int code)
+{
+    lastError = code;
+    return kNoValue;
+}
+
+uint32_t FailHandle(int code)
+{
+    lastError = code;
+    return 0;
+}
+
+bool Succeed()
+{
+    lastError = kAudioOk;
+    return true;
+}
+
+void SDLCALL CountMixedBytes(void*, Uint8*, int length)
+{
+    if (counter.counting.load() && !counter.ended.load())
+        counter.mixedBytes.fetch_add(static_cast<uint64_t>(length));
+}
+
+void SDLCALL NoteMusicEnded()
+{
+    counter.ended.store(true);
+}
+
+uint64_t FramesToBytes(double frames)
+{
+    return static_cast<uint64_t>(std::floor(frames)) * kBytesPerFrame;
+}
+
+double BytesToSeconds(uint64_t bytes)
+{
+    return static_cast<double>(bytes / kBytesPerFrame) / output.rate;
+}
+
+Stream* FindStream(uint32_t handle)
+{
+    if (handle == 0)
+        return nullptr;
+    for (Stream& stream : output.streams)
+        if (stream.handle == handle)
+            return &stream;
+    return nullptr;
+}
+
+Stream* FreeSlot()
+{
+    for (Stream& stream : output.streams)
+        if (stream.handle == 0)
+            return &stream;
+    return nullptr;
+}
+
+uint64_t CurrentPosition()
+{
+    uint64_t length = output.current->length;
+    if (counter.ended.load() && length != kNoValue)
+        return length;
+    uint64_t position = output.currentStart + counter.mixedBytes.load();
+    return length != kNoValue && position > length ? length : position;
+}
+
+void StartCounting(uint64_t from)
+{
+    output.currentStart = from;
+    counter.mixedBytes.store(0);
+    counter.ended.store(false);
+    counter.counting.store(true);
+}
+
+// Leaves the current stream standing where the mixer last was.
+void DetachCurrent()
+{
+    if (!output.current)
+        return;
+    output.current->position = CurrentPosition();
+    output.current->playing = false;
+    counter.counting.store(false);
+    output.current = nullptr;
+}
+
+// A stream that ran to its end is no longer current. Asking the mixer as well
+// covers an end that came before the counter was reset for a new start.
+void SettleEndedMusic()
+{
+    if (!output.current)
+        return;
+    if (!Mix_PlayingMusic())
+        counter.ended.store(true);
+    if (counter.ended.load())
+        DetachCurrent();
+}
+
+void StopCurrent()
+{
+    if (!output.current)
+        return;
+    DetachCurrent();
+    Mix_HaltMusic();
+}
+
+void ReleaseStream(Stream& stream)
+{
+    if (output.current == &stream)
+        StopCurrent();
+    if (stream.music)
+        Mix_FreeMusic(stream.music);
+    stream = Stream{};
+}
+
+bool OpenMixer(uint32_t rate, bool silent)
+{
+    if (silent)
+        SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+    bool subsystemUp = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    if (silent)
+        SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+    if (!subsystemUp)
+        return false;
+    // No changes allowed: SDL converts to whatever the hardware wants, so the
+    // mixer always works in 16-bit stereo at the rate asked for.
+    if (Mix_OpenAudioDevice(static_cast<int>(rate), AUDIO_S16SYS, 2, kMixBufferFrames, nullptr, 0) < 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    // Someone else started SDL audio on a real driver before us: stay silent
+    // all the same.
+    const char* driver = SDL_GetCurrentAudioDriver();
+    if (silent && (!driver || std::strcmp(driver, "dummy") != 0))
+        Mix_VolumeMusic(0);
+    return true;
+}
+
+Mix_MusicType MixerType(MusicFormat format)
+{
+    switch (format) {
+    case MusicFormat::Wav: return MUS_WAV;
+    case MusicFormat::Ogg: return MUS_OGG;
+    case MusicFormat::Opus: return MUS_OPUS;
+    case MusicFormat::Flac: return MUS_FLAC;
+    case MusicFormat::Mp3: return MUS_MP3;
+    case MusicFormat::Unknown: break;
+    }
+    return MUS_NONE;
+}
+
+bool IsRegularFile(const char* path)
+{
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
+
+SDL_RWops* OpenSource(bool inMemory, const void* file, uint32_t length, int* code)
+{
+    SDL_RWops* source = nullptr;
+    if (inMemory) {
+        source = SDL_RWFromConstMem(file, static_cast<int>(length));
+    } else if (IsRegularFile(static_cast<const char*>(file))) {
+        source = SDL_RWFromFile(static_cast<const char*>(file), "rb");
+    }
+    *code = source ? kAudioOk : (inMemory ? kAudioErrorMemory : kAudioErrorFileOpen);
+    return source;
+}
+
+MusicFormat ReadFormat(SDL_RWops* source)
+{
+    uint8_t head[kMusicFormatHeadSize];
+    size_t got = SDL_RWread(source, head, 1, sizeof head);
+    SDL_RWseek(source, 0, RW_SEEK_SET);
+    return DetectMusicFormat(head, got);
+}
+
+bool IsOutOfMemoryMessage(const char* message)
+{
+    return message && std::strstr(message, "Out of memory") != nullptr;
+}
+
+// Hands `source` to the decoder for `format`; the decoder closes it.
+Mix_Music* Decode(SDL_RWops* source, MusicFormat format, int* code)
+{
+    SDL_ClearError();
+    Mix_Music* music = Mix_LoadMUSType_RW(source, MixerType(format), 1);
+    if (!music)
+        *code = IsOutOfMemoryMessage(SDL_GetError()) ? kAudioErrorMemory : kAudioErrorFileFormat;
+    return music;
+}
+
+uint64_t MusicLength(Mix_Music* music)
+{
+    double seconds = Mix_MusicDuration(music);
+    return seconds >= 0 ? FramesToBytes(seconds * output.rate) : kNoValue;
+}
+
+uint32_t NewHandle()
+{
+    uint32_t handle = output.nextHandle++;
+    if (output.nextHandle == 0)
+        output.nextHandle = 1;
+    return handle;
+}
+
+bool StartMixing(Stream& stream, uint64_t from)
+{
+    StopCurrent();
+    if (Mix_PlayMusic(stream.music, 0) < 0)
+        return Fail(kAudioErrorDecoder);
+    if (from > 0 && Mix_SetMusicPosition(BytesToSeconds(from)) < 0) {
+        Mix_HaltMusic();
+        return Fail(kAudioErrorCannotSeek);
+    }
+    output.current = &stream;
+    StartCounting(from);
+    return Succeed();
+}
+
+} // namespace
+
+bool BASS_Init(int device, uint32_t rate, uint32_t, void*, const void*)
+{
+    if (output.initialised)
+        return Fail(kAudioErrorAlreadyInitialised);
+    if (device != 0 && device != 1)
+        return Fail(kAudioErrorDevice);
+    if (rate < kMinRate || rate > kMaxRate)
+        return Fail(kAudioErrorOutputFormat);
+    bool silent = device == 0 || output.outputOff;
+    if (!OpenMixer(rate, silent))
+        return Fail(kAudioErrorDriver);
+    Mix_Init(MIX_INIT_OGG | MIX_INIT_MP3 | MIX_INIT_FLAC | MIX_INIT_OPUS);
+    Mix_SetPostMix(CountMixedBytes, nullptr);
+    Mix_HookMusicFinished(NoteMusicEnded);
+    output.initialised = true;
+    output.rate = rate;
+    return Succeed();
+}
+
+uint32_t BASS_StreamCreateFile(bool inMemory, const void* file, uint32_t offset,
+                               uint32_t length, uint32_t flags)
+{
+    if (!output.initialised)
+        return FailHandle(kAudioErrorNotInitialised);
+    if (!file || offset != 0 || flags != 0 || (inMemory ? length == 0 : length != 0))
+        return FailHandle(kAudioErrorParameter);
+    Stream* slot = FreeSlot();
+    if (!slot)
+        return FailHandle(kAudioErrorMemory);
+
+    int code = kAudioOk;
+    SDL_RWops* source = OpenSource(inMemory, file, length, &code);
+    if (!source)
+        return FailHandle(code);
+    MusicFormat format = ReadFormat(source);
+    if (format == MusicFormat::Unknown) {
+        SDL_RWclose(source);
+        return FailHandle(kAudioErrorFileFormat);
+    }
+    Mix_Music* music = Decode(source, format, &code);
+    if (!music)
+        return FailHandle(code);
+
+    slot->handle = NewHandle();
+    slot->music = music;
+    slot->length = MusicLength(music);
+    Succeed();
+    return slot->handle;
+}
+
+bool BASS_ChannelPlay(uint32_t handle, bool restart)
+{
+    if (!output.initialised)
+        return Fail(kAudioErrorNotInitialised);
+    Stream* stream = FindStream(handle);
+    if (!stream)
+        return Fail(kAudioErrorHandle);
+    SettleEndedMusic();
+
+    if (output.outputOff) {
+        if (restart)
+            stream->position = 0;
+        stream->playing = true;
+        return Succeed();
+    }
+    if (stream == output.current && !restart)
+        return Succeed();
+    uint64_t from = restart ? 0 : stream->position;
+    if (stream->length != kNoValue && from >= stream->length)
+        from = 0; // a stream that ran out starts over, as if restarted
+    return StartMixing(*stream, from);
+}
+
+uint64_t BASS_ChannelSeconds2Bytes(uint32_t handle, float seconds)
+{
+    if (!output.initialised)
+        return FailBytes(kAudioErrorNotInitialised);
+    if (!FindStream(handle))
+        return FailBytes(kAudioErrorHandle);
+    // Also refuses NaN; the upper bound keeps the byte count far from overflow.
+    double frames = static_cast<double>(seconds) * output.rate;
+    if (!(frames >= 0 && frames < 1e15))
+        return FailBytes(kAudioErrorParameter);
+    Succeed();
+    return FramesToBytes(frames);
+}
+
+bool BASS_ChannelSetPosition(uint32_t handle, uint64_t position)
+{
+    if (!output.initialised)
+        return Fail(kAudioErrorNotInitialised);
+    Stream* stream = FindStream(handle);
+    if (!stream)
+        return Fail(kAudioErrorHandle);
+    SettleEndedMusic();
+    position -= position % kBytesPerFrame;
+    if (stream->length != kNoValue && position > stream->length)
+        return Fail(kAudioErrorPosition);
+
+    if (stream != output.current) {
+        stream->position = position;
+        return Succeed();
+    }
+    counter.counting.store(false);
+    if (Mix_SetMusicPosition(BytesToSeconds(position)) < 0) {
+        counter.counting.store(true);
+        return Fail(kAudioErrorCannotSeek);
+    }
+    StartCounting(position);
+    return Succeed();
+}
+
+int BASS_ErrorGetCode()
+{
+    return lastError;
+}
+
+bool BASS_Free()
+{
+    if (!output.initialised)
+        return Fail(kAudioErrorNotInitialised);
+    StopCurrent();
+    for (Stream& stream : output.streams)
+        ReleaseStream(stream);
+    Mix_HookMusicFinished(nullptr);
+    Mix_SetPostMix(nullptr, nullptr);
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    output.initialised = false;
+    output.rate = 0;
+    return Succeed();
+}
+
+void AudioSetOutputOff(bool off)
+{
+    output.outputOff = off;
+}
+
+bool AudioIsOutputOff()
+{
+    return output.outputOff;
+}
+
+uint32_t AudioDeviceRate()
+{
+    return output.rate;
+}
+
+uint64_t AudioChannelPosition(uint32_t handle)
+{
+    if (!output.initialised)
+        return FailBytes(kAudioErrorNotInitialised);
+    Stream* stream = FindStream(handle);
+    if (!stream)
+        return FailBytes(kAudioErrorHandle);
+    SettleEndedMusic();
+    Succeed();
+    return stream == output.current ? CurrentPosition() : stream->position;
+}
+
+double AudioChannelPositionSeconds(uint32_t handle)
+{
+    uint64_t bytes = AudioChannelPosition(handle);
+    return bytes == kNoValue ? -1.0 : BytesToSeconds(bytes);
+}
+
+uint64_t AudioChannelLength(uint32_t handle)
+{
+    if (!output.initialised)
+        return FailBytes(kAudioErrorNotInitialised);
+    Stream* stream = FindStream(handle);
+    if (!stream)
+        return FailBytes(kAudioErrorHandle);
+    Succeed();
+    return stream->length;
+}
+
+bool AudioChannelIsPlaying(uint32_t handle)
+{
+    if (!output.initialised)
+        return Fail(kAudioErrorNotInitialised);
+    Stream* stream = FindStream(handle);
+    if (!stream)
+        return Fail(kAudioErrorHandle);
+    SettleEndedMusic();
+    Succeed();
+    return stream == output.current || stream->playing;
+}
+
+bool AudioMusicFileLengthMs(const char* path, uint32_t* milliseconds)
+{
+    uint32_t handle = BASS_StreamCreateFile(false, path, 0, 0, 0);
+    if (handle == 0)
+        return false;
+    Stream* stream = FindStream(handle);
+    uint64_t length = stream->length;
+    ReleaseStream(*stream);
+    if (length == kNoValue)
+        return Fail(kAudioErrorNoLength);
+    *milliseconds = static_cast<uint32_t>(length / kBytesPerFrame * 1000 / output.rate);
+    return Succeed();
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The music containers the audio layer accepts, told apart by their first
+// bytes rather than by the file name, so a misnamed file still plays and a
+// file that is no music is refused before any decoder sees it.
+enum class MusicFormat {
+    Unknown,
+    Wav,   // RIFF/WAVE and AIFF
+    Ogg,   // Ogg Vorbis
+    Opus,  // Ogg Opus
+    Flac,
+    Mp3,
+};
+
+// Bytes worth reading from the start of a file before calling DetectMusicFormat.
+constexpr size_t kMusicFormatHeadSize = 36;
+
+MusicFormat DetectMusicFormat(const uint8_t* head, size_t size);
