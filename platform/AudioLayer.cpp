@@ -20,12 +20,19 @@ constexpr int kMixBufferFrames = 1024;
 constexpr uint32_t kMinRate = 8000;
 constexpr uint32_t kMaxRate = 192000;
 constexpr uint64_t kNoValue = ~uint64_t(0);
+// The mixer channel that plays WAV streams.
+constexpr int kSampleChannel = 0;
 
+// Compressed music streams through the mixer's music decoders. WAV is held
+// decoded in memory (it is no larger in the file) and played on a mixer
+// channel, because the mixer's WAV music seeks only to whole seconds.
 struct Stream {
     uint32_t handle = 0; // 0: free slot
     Mix_Music* music = nullptr;
+    Mix_Chunk* samples = nullptr; // WAV, converted to the device format
+    Mix_Chunk* playingPart = nullptr; // the part of `samples` on the channel
     uint64_t length = kNoValue;
-    uint64_t position = 0; // where it stands while it is not the current music
+    uint64_t position = 0; // where it stands while it is not the current stream
     bool playing = false;  // only kept for streams that are not mixed (output off)
 };
 
@@ -35,6 +42,7 @@ struct MixCounter {
     std::atomic<bool> counting{false};
     std::atomic<bool> ended{false};
     std::atomic<uint64_t> mixedBytes{0};
+    std::atomic<uint64_t> lastMixLength{0};
 };
 
 struct Output {
@@ -43,7 +51,7 @@ struct Output {
     uint32_t rate = 0;
     uint32_t nextHandle = 1;
     Stream streams[kMaxStreams];
-    Stream* current = nullptr; // the stream on the mixer's music slot
+    Stream* current = nullptr; // the stream the mixer plays
     uint64_t currentStart = 0; // its position when counting began
 };
 
@@ -77,6 +85,7 @@ bool Succeed()
 
 void SDLCALL CountMixedBytes(void*, Uint8*, int length)
 {
+    counter.lastMixLength.store(static_cast<uint64_t>(length));
     if (counter.counting.load() && !counter.ended.load())
         counter.mixedBytes.fetch_add(static_cast<uint64_t>(length));
 }
@@ -84,6 +93,12 @@ void SDLCALL CountMixedBytes(void*, Uint8*, int length)
 void SDLCALL NoteMusicEnded()
 {
     counter.ended.store(true);
+}
+
+void SDLCALL NoteChannelEnded(int channel)
+{
+    if (channel == kSampleChannel)
+        counter.ended.store(true);
 }
 
 uint64_t FramesToBytes(double frames)
@@ -114,12 +129,65 @@ Stream* FreeSlot()
     return nullptr;
 }
 
+// --- The stream on the mixer: one at a time.
+
+void HaltVoice(Stream& stream)
+{
+    if (stream.samples) {
+        Mix_HaltChannel(kSampleChannel);
+        if (stream.playingPart)
+            Mix_FreeChunk(stream.playingPart);
+        stream.playingPart = nullptr;
+    } else {
+        Mix_HaltMusic();
+    }
+}
+
+bool VoiceIsPlaying(const Stream& stream)
+{
+    return stream.samples ? Mix_Playing(kSampleChannel) != 0 : Mix_PlayingMusic() != 0;
+}
+
+bool StartVoice(Stream& stream, uint64_t from)
+{
+    if (stream.samples) {
+        Uint32 offset = static_cast<Uint32>(from);
+        stream.playingPart = Mix_QuickLoad_RAW(stream.samples->abuf + offset, stream.samples->alen - offset);
+        if (!stream.playingPart)
+            return Fail(kAudioErrorMemory);
+        if (Mix_PlayChannel(kSampleChannel, stream.playingPart, 0) < 0)
+            return Fail(kAudioErrorDecoder);
+        return Succeed();
+    }
+    if (Mix_PlayMusic(stream.music, 0) < 0)
+        return Fail(kAudioErrorDecoder);
+    if (from > 0 && Mix_SetMusicPosition(BytesToSeconds(from)) < 0) {
+        Mix_HaltMusic();
+        return Fail(kAudioErrorCannotSeek);
+    }
+    return Succeed();
+}
+
+bool SeekVoice(Stream& stream, uint64_t to)
+{
+    if (stream.samples) {
+        HaltVoice(stream);
+        return StartVoice(stream, to);
+    }
+    if (Mix_SetMusicPosition(BytesToSeconds(to)) < 0)
+        return Fail(kAudioErrorCannotSeek);
+    return Succeed();
+}
+
 uint64_t CurrentPosition()
 {
-    uint64_t length = output.current->length;
-    if (counter.ended.load() && length != kNoValue)
-        return length;
     uint64_t position = output.currentStart + counter.mixedBytes.load();
+    // The buffer in which the stream ended is not counted; it held at most one
+    // buffer of music. A file cut short ends before its stated length, and
+    // keeps the position where it really stopped.
+    if (counter.ended.load())
+        position += counter.lastMixLength.load();
+    uint64_t length = output.current->length;
     return length != kNoValue && position > length ? length : position;
 }
 
@@ -144,22 +212,47 @@ void DetachCurrent()
 
 // A stream that ran to its end is no longer current. Asking the mixer as well
 // covers an end that came before the counter was reset for a new start.
-void SettleEndedMusic()
+void SettleEndedStream()
 {
     if (!output.current)
         return;
-    if (!Mix_PlayingMusic())
+    if (!VoiceIsPlaying(*output.current))
         counter.ended.store(true);
-    if (counter.ended.load())
+    if (counter.ended.load()) {
+        Stream& ended = *output.current;
         DetachCurrent();
+        HaltVoice(ended);
+    }
 }
 
 void StopCurrent()
 {
     if (!output.current)
         return;
+    Stream& stopped = *output.current;
     DetachCurrent();
-    Mix_HaltMusic();
+    HaltVoice(stopped);
+}
+
+bool StartMixing(Stream& stream, uint64_t from)
+{
+    StopCurrent();
+    if (!StartVoice(stream, from))
+        return false;
+    output.current = &stream;
+    StartCounting(from);
+    return true;
+}
+
+bool MoveCurrent(uint64_t position)
+{
+    counter.counting.store(false);
+    if (!SeekVoice(*output.current, position)) {
+        counter.counting.store(true);
+        return false;
+    }
+    StartCounting(position);
+    return true;
 }
 
 void ReleaseStream(Stream& stream)
@@ -168,8 +261,12 @@ void ReleaseStream(Stream& stream)
         StopCurrent();
     if (stream.music)
         Mix_FreeMusic(stream.music);
+    if (stream.samples)
+        Mix_FreeChunk(stream.samples);
     stream = Stream{};
 }
+
+// --- Device and decoding.
 
 bool OpenMixer(uint32_t rate, bool silent)
 {
@@ -189,8 +286,10 @@ bool OpenMixer(uint32_t rate, bool silent)
     // Someone else started SDL audio on a real driver before us: stay silent
     // all the same.
     const char* driver = SDL_GetCurrentAudioDriver();
-    if (silent && (!driver || std::strcmp(driver, "dummy") != 0))
+    if (silent && (!driver || std::strcmp(driver, "dummy") != 0)) {
         Mix_VolumeMusic(0);
+        Mix_Volume(-1, 0);
+    }
     return true;
 }
 
@@ -233,25 +332,30 @@ MusicFormat ReadFormat(SDL_RWops* source)
     return DetectMusicFormat(head, got);
 }
 
-bool IsOutOfMemoryMessage(const char* message)
+int DecodeFailureCode()
 {
-    return message && std::strstr(message, "Out of memory") != nullptr;
+    const char* message = SDL_GetError();
+    bool outOfMemory = message && std::strstr(message, "Out of memory") != nullptr;
+    return outOfMemory ? kAudioErrorMemory : kAudioErrorFileFormat;
 }
 
-// Hands `source` to the decoder for `format`; the decoder closes it.
-Mix_Music* Decode(SDL_RWops* source, MusicFormat format, int* code)
+// Hands `source` to the decoder for `format`, which closes it.
+bool Decode(SDL_RWops* source, MusicFormat format, Stream& stream)
 {
     SDL_ClearError();
-    Mix_Music* music = Mix_LoadMUSType_RW(source, MixerType(format), 1);
-    if (!music)
-        *code = IsOutOfMemoryMessage(SDL_GetError()) ? kAudioErrorMemory : kAudioErrorFileFormat;
-    return music;
-}
-
-uint64_t MusicLength(Mix_Music* music)
-{
-    double seconds = Mix_MusicDuration(music);
-    return seconds >= 0 ? FramesToBytes(seconds * output.rate) : kNoValue;
+    if (format == MusicFormat::Wav) {
+        stream.samples = Mix_LoadWAV_RW(source, 1);
+        if (!stream.samples)
+            return Fail(DecodeFailureCode());
+        stream.length = stream.samples->alen - stream.samples->alen % kBytesPerFrame;
+        return true;
+    }
+    stream.music = Mix_LoadMUSType_RW(source, MixerType(format), 1);
+    if (!stream.music)
+        return Fail(DecodeFailureCode());
+    double seconds = Mix_MusicDuration(stream.music);
+    stream.length = seconds >= 0 ? FramesToBytes(seconds * output.rate) : kNoValue;
+    return true;
 }
 
 uint32_t NewHandle()
@@ -260,20 +364,6 @@ uint32_t NewHandle()
     if (output.nextHandle == 0)
         output.nextHandle = 1;
     return handle;
-}
-
-bool StartMixing(Stream& stream, uint64_t from)
-{
-    StopCurrent();
-    if (Mix_PlayMusic(stream.music, 0) < 0)
-        return Fail(kAudioErrorDecoder);
-    if (from > 0 && Mix_SetMusicPosition(BytesToSeconds(from)) < 0) {
-        Mix_HaltMusic();
-        return Fail(kAudioErrorCannotSeek);
-    }
-    output.current = &stream;
-    StartCounting(from);
-    return Succeed();
 }
 
 } // namespace
@@ -292,6 +382,7 @@ bool BASS_Init(int device, uint32_t rate, uint32_t, void*, const void*)
     Mix_Init(MIX_INIT_OGG | MIX_INIT_MP3 | MIX_INIT_FLAC | MIX_INIT_OPUS);
     Mix_SetPostMix(CountMixedBytes, nullptr);
     Mix_HookMusicFinished(NoteMusicEnded);
+    Mix_ChannelFinished(NoteChannelEnded);
     output.initialised = true;
     output.rate = rate;
     return Succeed();
@@ -317,13 +408,11 @@ uint32_t BASS_StreamCreateFile(bool inMemory, const void* file, uint32_t offset,
         SDL_RWclose(source);
         return FailHandle(kAudioErrorFileFormat);
     }
-    Mix_Music* music = Decode(source, format, &code);
-    if (!music)
-        return FailHandle(code);
-
+    if (!Decode(source, format, *slot)) {
+        *slot = Stream{};
+        return 0;
+    }
     slot->handle = NewHandle();
-    slot->music = music;
-    slot->length = MusicLength(music);
     Succeed();
     return slot->handle;
 }
@@ -335,7 +424,7 @@ bool BASS_ChannelPlay(uint32_t handle, bool restart)
     Stream* stream = FindStream(handle);
     if (!stream)
         return Fail(kAudioErrorHandle);
-    SettleEndedMusic();
+    SettleEndedStream();
 
     if (output.outputOff) {
         if (restart)
@@ -372,7 +461,7 @@ bool BASS_ChannelSetPosition(uint32_t handle, uint64_t position)
     Stream* stream = FindStream(handle);
     if (!stream)
         return Fail(kAudioErrorHandle);
-    SettleEndedMusic();
+    SettleEndedStream();
     position -= position % kBytesPerFrame;
     if (stream->length != kNoValue && position > stream->length)
         return Fail(kAudioErrorPosition);
@@ -381,13 +470,7 @@ bool BASS_ChannelSetPosition(uint32_t handle, uint64_t position)
         stream->position = position;
         return Succeed();
     }
-    counter.counting.store(false);
-    if (Mix_SetMusicPosition(BytesToSeconds(position)) < 0) {
-        counter.counting.store(true);
-        return Fail(kAudioErrorCannotSeek);
-    }
-    StartCounting(position);
-    return Succeed();
+    return MoveCurrent(position);
 }
 
 int BASS_ErrorGetCode()
@@ -402,6 +485,7 @@ bool BASS_Free()
     StopCurrent();
     for (Stream& stream : output.streams)
         ReleaseStream(stream);
+    Mix_ChannelFinished(nullptr);
     Mix_HookMusicFinished(nullptr);
     Mix_SetPostMix(nullptr, nullptr);
     Mix_CloseAudio();
@@ -434,7 +518,7 @@ uint64_t AudioChannelPosition(uint32_t handle)
     Stream* stream = FindStream(handle);
     if (!stream)
         return FailBytes(kAudioErrorHandle);
-    SettleEndedMusic();
+    SettleEndedStream();
     Succeed();
     return stream == output.current ? CurrentPosition() : stream->position;
 }
@@ -463,7 +547,7 @@ bool AudioChannelIsPlaying(uint32_t handle)
     Stream* stream = FindStream(handle);
     if (!stream)
         return Fail(kAudioErrorHandle);
-    SettleEndedMusic();
+    SettleEndedStream();
     Succeed();
     return stream == output.current || stream->playing;
 }
