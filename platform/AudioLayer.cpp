@@ -5,7 +5,9 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -36,8 +38,8 @@ struct Stream {
     bool playing = false;  // only kept for streams that are not mixed (output off)
 };
 
-// The audio thread only counts what it mixes for the current stream; everything
-// else belongs to the main thread.
+// The audio thread only counts what it mixes for the current stream and notes
+// its end; everything else belongs to the main thread.
 struct MixCounter {
     std::atomic<bool> counting{false};
     std::atomic<bool> ended{false};
@@ -52,7 +54,8 @@ struct Output {
     uint32_t nextHandle = 1;
     Stream streams[kMaxStreams];
     Stream* current = nullptr; // the stream the mixer plays
-    uint64_t currentStart = 0; // its position when counting began
+    uint64_t currentStart = 0; // its position when it started or moved
+    std::chrono::steady_clock::time_point currentSince;
 };
 
 Output output;
@@ -179,21 +182,38 @@ bool SeekVoice(Stream& stream, uint64_t to)
     return Succeed();
 }
 
+// The current stream moves with the clock from where it started or moved:
+// SDL's dummy driver, paced by a sleeping thread, falls behind real time on a
+// busy machine, and a real device plays at its own steady rate anyway. The
+// mixer only tells where the music really runs out, which for a file cut short
+// comes before its stated length.
+uint64_t ClockPosition()
+{
+    std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - output.currentSince;
+    return output.currentStart + FramesToBytes(elapsed.count() * output.rate);
+}
+
+uint64_t CurrentEnd()
+{
+    uint64_t end = output.current->length;
+    if (counter.ended.load()) {
+        // The buffer in which the music ended is not counted; it held at
+        // most one buffer of music.
+        uint64_t mixed = counter.mixedBytes.load() + counter.lastMixLength.load();
+        end = std::min(end, output.currentStart + mixed);
+    }
+    return end;
+}
+
 uint64_t CurrentPosition()
 {
-    uint64_t position = output.currentStart + counter.mixedBytes.load();
-    // The buffer in which the stream ended is not counted; it held at most one
-    // buffer of music. A file cut short ends before its stated length, and
-    // keeps the position where it really stopped.
-    if (counter.ended.load())
-        position += counter.lastMixLength.load();
-    uint64_t length = output.current->length;
-    return length != kNoValue && position > length ? length : position;
+    return std::min(ClockPosition(), CurrentEnd());
 }
 
 void StartCounting(uint64_t from)
 {
     output.currentStart = from;
+    output.currentSince = std::chrono::steady_clock::now();
     counter.mixedBytes.store(0);
     counter.ended.store(false);
     counter.counting.store(true);
@@ -210,15 +230,15 @@ void DetachCurrent()
     output.current = nullptr;
 }
 
-// A stream that ran to its end is no longer current. Asking the mixer as well
-// covers an end that came before the counter was reset for a new start.
+// A stream that has played to its end is no longer current.
 void SettleEndedStream()
 {
     if (!output.current)
         return;
+    // Also covers an end that came before the counter was reset for a new start.
     if (!VoiceIsPlaying(*output.current))
         counter.ended.store(true);
-    if (counter.ended.load()) {
+    if (ClockPosition() >= CurrentEnd()) {
         Stream& ended = *output.current;
         DetachCurrent();
         HaltVoice(ended);

@@ -77,7 +77,8 @@ bool AudioIsOutputOff();
 // The device rate in Hz, 0 before BASS_Init.
 uint32_t AudioDeviceRate();
 
-// Bytes from the start of the stream that have been handed to the output.
+// Bytes from the start of the stream that have been played: while playing,
+// the time since the stream started or moved, up to where its music ends.
 // ~0 on failure.
 uint64_t AudioChannelPosition(uint32_t handle);
 // The same in seconds; negative on failure.

@@ -67,6 +67,28 @@ void SleepSeconds(double seconds)
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
+// Polls, so that a machine busy with other work only makes the test slower.
+bool WaitUntilStopped(uint32_t channel, double timeoutSeconds = 5.0)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    while (AudioChannelIsPlaying(channel)) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        SleepSeconds(0.01);
+    }
+    return true;
+}
+
+// Seconds of music played per second of wall-clock time over `seconds`.
+double PlayRate(uint32_t channel, double seconds)
+{
+    auto start = std::chrono::steady_clock::now();
+    double startPosition = AudioChannelPositionSeconds(channel);
+    SleepSeconds(seconds);
+    double played = AudioChannelPositionSeconds(channel) - startPosition;
+    return played / Seconds(std::chrono::steady_clock::now() - start);
+}
+
 // Puts SDL's audio driver choice back when the test is done with it.
 class AudioDriverOverride {
 public:
@@ -233,12 +255,14 @@ TEST_F(Music, SetPositionMovesToTheMillisecondWhetherPlayingOrNot)
     EXPECT_EQ(AudioChannelPosition(music.Channel()), 0u);
 
     music.Play();
+    SleepSeconds(0.1);
     EXPECT_TRUE(music.SetPosition(90000));
+    EXPECT_GE(AudioChannelPositionSeconds(music.Channel()), 90.0);
     SleepSeconds(0.1);
-    EXPECT_NEAR(AudioChannelPositionSeconds(music.Channel()), 90.1, 0.08);
+    EXPECT_GT(AudioChannelPositionSeconds(music.Channel()), 90.0);
+    EXPECT_LT(AudioChannelPositionSeconds(music.Channel()), 90.5);
     EXPECT_TRUE(music.SetPosition(0));
-    SleepSeconds(0.1);
-    EXPECT_NEAR(AudioChannelPositionSeconds(music.Channel()), 0.1, 0.08);
+    EXPECT_LT(AudioChannelPositionSeconds(music.Channel()), 0.5);
 }
 
 TEST_F(Music, PlayStartsFromTheBeginning)
@@ -256,13 +280,8 @@ TEST_F(Music, PlayingStreamAdvancesAtRealTime)
     MCSounds music;
     ASSERT_TRUE(music.LoadStream(tracks.ogg.c_str()));
     music.Play();
-    SleepSeconds(0.2);
-    auto start = std::chrono::steady_clock::now();
-    double startPosition = AudioChannelPositionSeconds(music.Channel());
-    SleepSeconds(1.5);
-    double played = AudioChannelPositionSeconds(music.Channel()) - startPosition;
-    double elapsed = Seconds(std::chrono::steady_clock::now() - start);
-    EXPECT_NEAR(played / elapsed, 1.0, 0.1) << played << " s played in " << elapsed << " s";
+    SleepSeconds(0.1);
+    EXPECT_NEAR(PlayRate(music.Channel(), 1.0), 1.0, 0.1);
 }
 
 TEST_F(Music, StreamPlaysOnceAndStopsAtItsEnd)
@@ -273,8 +292,7 @@ TEST_F(Music, StreamPlaysOnceAndStopsAtItsEnd)
     uint64_t length = AudioChannelLength(channel);
     EXPECT_EQ(length, static_cast<uint64_t>(0.3 * 44100) * 4);
     music.Play();
-    SleepSeconds(0.7);
-    EXPECT_FALSE(AudioChannelIsPlaying(channel));
+    ASSERT_TRUE(WaitUntilStopped(channel));
     EXPECT_EQ(AudioChannelPosition(channel), length);
     music.Play();
     EXPECT_TRUE(AudioChannelIsPlaying(channel));
@@ -304,7 +322,8 @@ TEST_F(Music, EveryFormatOpensPlaysAndSeeks)
         EXPECT_GT(AudioChannelPosition(music.Channel()), 0u);
         EXPECT_TRUE(music.SetPosition(60500));
         SleepSeconds(0.1);
-        EXPECT_NEAR(AudioChannelPositionSeconds(music.Channel()), 60.6, 0.08);
+        EXPECT_GT(AudioChannelPositionSeconds(music.Channel()), 60.5);
+        EXPECT_LT(AudioChannelPositionSeconds(music.Channel()), 61.0);
     }
     EXPECT_TRUE(boxes.boxes.empty());
 }
@@ -394,18 +413,23 @@ TEST_F(Music, DirectoryIsAFileThatCannotBeOpened)
     EXPECT_EQ(Shown(), Texts{"Error in MCSounds::LoadStream: The file could not be opened."});
 }
 
+// WAV plays from memory and knows its real length; FLAC streams and states
+// the length of the whole file, so the decoder finds the end (within the
+// frame that was cut).
 TEST_F(Music, FileCutShortStopsWhereItsMusicEnds)
 {
     MCSounds music;
-    fs::path path = tracks.dir / "half.wav";
-    std::vector<char> whole = ReadBytes(tracks.wav);
-    WriteBytes(path, Cut(whole, 44 + (whole.size() - 44) / 2));
-    ASSERT_TRUE(music.LoadStream(path.c_str()));
-    music.Play();
-    ASSERT_TRUE(music.SetPosition(49500));
-    SleepSeconds(1.0);
-    EXPECT_FALSE(AudioChannelIsPlaying(music.Channel()));
-    EXPECT_NEAR(AudioChannelPositionSeconds(music.Channel()), 50.0, 0.03);
+    for (const fs::path& source : {tracks.wav, tracks.flac}) {
+        SCOPED_TRACE(source.filename().string());
+        fs::path path = tracks.dir / ("half" + source.extension().string());
+        std::vector<char> whole = ReadBytes(source);
+        WriteBytes(path, Cut(whole, whole.size() / 2 + 22));
+        ASSERT_TRUE(music.LoadStream(path.c_str()));
+        music.Play();
+        ASSERT_TRUE(music.SetPosition(49500));
+        ASSERT_TRUE(WaitUntilStopped(music.Channel()));
+        EXPECT_NEAR(AudioChannelPositionSeconds(music.Channel()), 50.0, 0.2);
+    }
 }
 
 TEST_F(Music, OutputOffOpensStreamsButNeverPlaysThem)
