@@ -158,8 +158,11 @@ bool StartVoice(Stream& stream, uint64_t from)
         stream.playingPart = Mix_QuickLoad_RAW(stream.samples->abuf + offset, stream.samples->alen - offset);
         if (!stream.playingPart)
             return Fail(kAudioErrorMemory);
-        if (Mix_PlayChannel(kSampleChannel, stream.playingPart, 0) < 0)
+        if (Mix_PlayChannel(kSampleChannel, stream.playingPart, 0) < 0) {
+            Mix_FreeChunk(stream.playingPart);
+            stream.playingPart = nullptr;
             return Fail(kAudioErrorDecoder);
+        }
         return Succeed();
     }
     if (Mix_PlayMusic(stream.music, 0) < 0)
@@ -219,7 +222,7 @@ void StartCounting(uint64_t from)
     counter.counting.store(true);
 }
 
-// Leaves the current stream standing where the mixer last was.
+// Leaves the current stream standing where it has played to.
 void DetachCurrent()
 {
     if (!output.current)
@@ -359,12 +362,15 @@ int DecodeFailureCode()
     return outOfMemory ? kAudioErrorMemory : kAudioErrorFileFormat;
 }
 
-// Hands `source` to the decoder for `format`, which closes it.
+// Hands `source` to the decoder for `format`; either way it is closed after.
 bool Decode(SDL_RWops* source, MusicFormat format, Stream& stream)
 {
     SDL_ClearError();
     if (format == MusicFormat::Wav) {
-        stream.samples = Mix_LoadWAV_RW(source, 1);
+        // The WAV is read whole here; closing the source ourselves also
+        // covers the loader's failure paths.
+        stream.samples = Mix_LoadWAV_RW(source, 0);
+        SDL_RWclose(source);
         if (!stream.samples)
             return Fail(DecodeFailureCode());
         stream.length = stream.samples->alen - stream.samples->alen % kBytesPerFrame;
@@ -572,14 +578,24 @@ bool AudioChannelIsPlaying(uint32_t handle)
     return stream == output.current || stream->playing;
 }
 
+bool AudioStreamFree(uint32_t handle)
+{
+    if (!output.initialised)
+        return Fail(kAudioErrorNotInitialised);
+    Stream* stream = FindStream(handle);
+    if (!stream)
+        return Fail(kAudioErrorHandle);
+    ReleaseStream(*stream);
+    return Succeed();
+}
+
 bool AudioMusicFileLengthMs(const char* path, uint32_t* milliseconds)
 {
     uint32_t handle = BASS_StreamCreateFile(false, path, 0, 0, 0);
     if (handle == 0)
         return false;
-    Stream* stream = FindStream(handle);
-    uint64_t length = stream->length;
-    ReleaseStream(*stream);
+    uint64_t length = FindStream(handle)->length;
+    AudioStreamFree(handle);
     if (length == kNoValue)
         return Fail(kAudioErrorNoLength);
     *milliseconds = static_cast<uint32_t>(length / kBytesPerFrame * 1000 / output.rate);

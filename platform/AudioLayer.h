@@ -14,7 +14,8 @@
 // SDL's dummy driver, for machines without sound.
 //
 // SDL_mixer plays one music at a time: starting a stream stops the one that
-// was playing (its position is kept). Streams stay open until BASS_Free.
+// was playing (its position is kept). Streams stay open until BASS_Free (or
+// AudioStreamFree).
 
 // Result codes.
 enum AudioErrorCode : int {
@@ -89,6 +90,9 @@ uint64_t AudioChannelLength(uint32_t handle);
 // True between BASS_ChannelPlay and the stream's end (or another stream
 // starting).
 bool AudioChannelIsPlaying(uint32_t handle);
+
+// Stops and releases one stream.
+bool AudioStreamFree(uint32_t handle);
 
 // Length of a music file in milliseconds, rounded down. Opens the file as a
 // stream for the moment and releases it again; needs BASS_Init. False with a

@@ -29,9 +29,6 @@ MusicFormat DetectMusicFormat(const uint8_t* head, size_t size)
 {
     if (StartsWith(head, size, 0, "RIFF") && StartsWith(head, size, 8, "WAVE"))
         return MusicFormat::Wav;
-    if (StartsWith(head, size, 0, "FORM") &&
-        (StartsWith(head, size, 8, "AIFF") || StartsWith(head, size, 8, "AIFC")))
-        return MusicFormat::Wav;
     if (StartsWith(head, size, 0, "OggS"))
         return StartsWith(head, size, 28, "OpusHead") ? MusicFormat::Opus : MusicFormat::Ogg;
     if (StartsWith(head, size, 0, "fLaC"))

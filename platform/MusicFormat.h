@@ -8,7 +8,7 @@
 // file that is no music is refused before any decoder sees it.
 enum class MusicFormat {
     Unknown,
-    Wav,   // RIFF/WAVE and AIFF
+    Wav,   // RIFF/WAVE
     Ogg,   // Ogg Vorbis
     Opus,  // Ogg Opus
     Flac,

@@ -510,7 +510,7 @@ TEST(MusicFormat, IsToldByTheFirstBytes)
     };
     using namespace std::string_literals;
     EXPECT_EQ(detect("RIFF\x24\x08\0\0WAVEfmt "s), MusicFormat::Wav);
-    EXPECT_EQ(detect("FORM\0\0\0\0AIFF"s), MusicFormat::Wav);
+    EXPECT_EQ(detect("FORM\0\0\0\0AIFF"s), MusicFormat::Unknown);
     EXPECT_EQ(detect("RIFF\x24\x08\0\0AVI "s), MusicFormat::Unknown);
     EXPECT_EQ(detect("OggS"s + std::string(24, '\0') + "\x01vorbis"), MusicFormat::Ogg);
     EXPECT_EQ(detect("OggS"s + std::string(24, '\0') + "OpusHead"), MusicFormat::Opus);
