@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 namespace {
 
@@ -24,6 +25,8 @@ constexpr uint32_t kMaxRate = 192000;
 constexpr uint64_t kNoValue = ~uint64_t(0);
 // The mixer channel that plays WAV streams.
 constexpr int kSampleChannel = 0;
+// WAV is held in memory: about 25 minutes of CD-quality sound.
+constexpr Sint64 kMaxWavFileBytes = Sint64(256) << 20;
 
 // Compressed music streams through the mixer's music decoders. WAV is held
 // decoded in memory (it is no larger in the file) and played on a mixer
@@ -362,20 +365,37 @@ int DecodeFailureCode()
     return outOfMemory ? kAudioErrorMemory : kAudioErrorFileFormat;
 }
 
+// The WAV is decoded whole anyway; reading it first lets its chunk sizes be
+// checked against what the file really holds.
+bool DecodeWav(SDL_RWops* source, Stream& stream)
+{
+    Sint64 size = SDL_RWsize(source);
+    if (size < 0 || size > kMaxWavFileBytes) {
+        SDL_RWclose(source);
+        return Fail(size < 0 ? kAudioErrorFileOpen : kAudioErrorMemory);
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    size_t got = SDL_RWread(source, bytes.data(), 1, bytes.size());
+    SDL_RWclose(source);
+    ClampWavChunkSizes(bytes.data(), got);
+
+    SDL_RWops* whole = SDL_RWFromConstMem(bytes.data(), static_cast<int>(got));
+    if (!whole)
+        return Fail(kAudioErrorMemory);
+    stream.samples = Mix_LoadWAV_RW(whole, 0);
+    SDL_RWclose(whole);
+    if (!stream.samples)
+        return Fail(DecodeFailureCode());
+    stream.length = stream.samples->alen - stream.samples->alen % kBytesPerFrame;
+    return true;
+}
+
 // Hands `source` to the decoder for `format`; either way it is closed after.
 bool Decode(SDL_RWops* source, MusicFormat format, Stream& stream)
 {
     SDL_ClearError();
-    if (format == MusicFormat::Wav) {
-        // The WAV is read whole here; closing the source ourselves also
-        // covers the loader's failure paths.
-        stream.samples = Mix_LoadWAV_RW(source, 0);
-        SDL_RWclose(source);
-        if (!stream.samples)
-            return Fail(DecodeFailureCode());
-        stream.length = stream.samples->alen - stream.samples->alen % kBytesPerFrame;
-        return true;
-    }
+    if (format == MusicFormat::Wav)
+        return DecodeWav(source, stream);
     stream.music = Mix_LoadMUSType_RW(source, MixerType(format), 1);
     if (!stream.music)
         return Fail(DecodeFailureCode());

@@ -23,6 +23,29 @@ bool IsMpegFrameHeader(const uint8_t* head, size_t size)
     return version != 1 && layer != 0 && bitRate != 15 && sampleRate != 3;
 }
 
+uint32_t ReadLittle32(const uint8_t* at)
+{
+    return at[0] | (at[1] << 8) | (at[2] << 16) | (uint32_t(at[3]) << 24);
+}
+
+void WriteLittle32(uint8_t* at, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// Shrinks the size field at `at` (counting from `start`) to the bytes left.
+// Returns the size that stands.
+uint64_t ClampSizeField(uint8_t* at, uint64_t start, uint64_t size)
+{
+    uint64_t claimed = ReadLittle32(at);
+    uint64_t left = size > start ? size - start : 0;
+    if (claimed <= left)
+        return claimed;
+    WriteLittle32(at, static_cast<uint32_t>(left));
+    return left;
+}
+
 } // namespace
 
 MusicFormat DetectMusicFormat(const uint8_t* head, size_t size)
@@ -36,4 +59,17 @@ MusicFormat DetectMusicFormat(const uint8_t* head, size_t size)
     if (StartsWith(head, size, 0, "ID3") || IsMpegFrameHeader(head, size))
         return MusicFormat::Mp3;
     return MusicFormat::Unknown;
+}
+
+void ClampWavChunkSizes(uint8_t* bytes, size_t size)
+{
+    if (DetectMusicFormat(bytes, size) != MusicFormat::Wav)
+        return;
+    ClampSizeField(bytes + 4, 8, size);
+    constexpr uint64_t kChunkHeader = 8;
+    uint64_t offset = 12;
+    while (offset + kChunkHeader <= size) {
+        uint64_t length = ClampSizeField(bytes + offset + 4, offset + kChunkHeader, size);
+        offset += kChunkHeader + length + (length & 1);
+    }
 }

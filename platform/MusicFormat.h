@@ -19,3 +19,8 @@ enum class MusicFormat {
 constexpr size_t kMusicFormatHeadSize = 36;
 
 MusicFormat DetectMusicFormat(const uint8_t* head, size_t size);
+
+// A WAV whose chunks claim more bytes than the file holds (cut short, or
+// corrupt) would make the decoder allocate what the header claims. Shrinks
+// every such chunk size to what is really there, in place.
+void ClampWavChunkSizes(uint8_t* bytes, size_t size);
