@@ -1,5 +1,6 @@
 #include "platform/AudioLayer.h"
 
+#include "platform/FlacCheck.h"
 #include "platform/MusicFormat.h"
 
 #include <SDL.h>
@@ -396,6 +397,14 @@ bool Decode(SDL_RWops* source, MusicFormat format, Stream& stream)
     SDL_ClearError();
     if (format == MusicFormat::Wav)
         return DecodeWav(source, stream);
+    if (format == MusicFormat::Flac) {
+        bool playable = FlacFramesMatchStreamInfo(source);
+        SDL_RWseek(source, 0, RW_SEEK_SET);
+        if (!playable) {
+            SDL_RWclose(source);
+            return Fail(kAudioErrorFileFormat);
+        }
+    }
     stream.music = Mix_LoadMUSType_RW(source, MixerType(format), 1);
     if (!stream.music)
         return Fail(DecodeFailureCode());
