@@ -17,22 +17,6 @@ bool OpenSilentDeviceUntilExit()
 
 } // namespace
 
-// SDL_mixer's FLAC loader leaves its converter behind when a file fails after
-// its stream info was read. Full stacks let the suppression name that path and
-// nothing else.
-extern "C" const char* __asan_default_options()
-{
-    return "fast_unwind_on_malloc=0";
-}
-
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:FLAC__stream_decoder_process_until_end_of_metadata\n";
-}
-
-// Opens the bytes as an in-memory music stream on the silent device, moves it
-// and starts it. Whatever the bytes, the layer must refuse them with a code or
-// hand back a stream that behaves.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const bool deviceReady = OpenSilentDeviceUntilExit();

@@ -398,7 +398,7 @@ bool Decode(SDL_RWops* source, MusicFormat format, Stream& stream)
     if (format == MusicFormat::Wav)
         return DecodeWav(source, stream);
     if (format == MusicFormat::Flac) {
-        bool playable = FlacFramesMatchStreamInfo(source);
+        bool playable = FlacIsSafeForMixer(source);
         SDL_RWseek(source, 0, RW_SEEK_SET);
         if (!playable) {
             SDL_RWclose(source);
@@ -408,8 +408,10 @@ bool Decode(SDL_RWops* source, MusicFormat format, Stream& stream)
     stream.music = Mix_LoadMUSType_RW(source, MixerType(format), 1);
     if (!stream.music)
         return Fail(DecodeFailureCode());
-    double seconds = Mix_MusicDuration(stream.music);
-    stream.length = seconds >= 0 ? FramesToBytes(seconds * output.rate) : kNoValue;
+    // A damaged header can state any duration; beyond 1e15 frames it is as
+    // good as unknown.
+    double frames = Mix_MusicDuration(stream.music) * output.rate;
+    stream.length = frames >= 0 && frames < 1e15 ? FramesToBytes(frames) : kNoValue;
     return true;
 }
 

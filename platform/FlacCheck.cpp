@@ -11,6 +11,7 @@ struct FlacScan {
     unsigned bitsPerSample = 0;
     bool framesMatch = true;
     bool sawFrame = false;
+    bool emptyComment = false;
 };
 
 FLAC__StreamDecoderReadStatus ReadSource(const FLAC__StreamDecoder*, FLAC__byte buffer[],
@@ -35,14 +36,24 @@ FLAC__StreamDecoderWriteStatus CheckFrame(const FLAC__StreamDecoder*, const FLAC
     return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
 }
 
-void NoteStreamInfo(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* metadata, void* data)
+bool HasEmptyComment(const FLAC__StreamMetadata_VorbisComment& comments)
+{
+    for (FLAC__uint32 i = 0; i < comments.num_comments; ++i)
+        if (!comments.comments[i].entry)
+            return true;
+    return false;
+}
+
+void NoteMetadata(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* metadata, void* data)
 {
     auto* scan = static_cast<FlacScan*>(data);
-    if (metadata->type != FLAC__METADATA_TYPE_STREAMINFO)
-        return;
-    scan->sawStreamInfo = true;
-    scan->channels = metadata->data.stream_info.channels;
-    scan->bitsPerSample = metadata->data.stream_info.bits_per_sample;
+    if (metadata->type == FLAC__METADATA_TYPE_STREAMINFO) {
+        scan->sawStreamInfo = true;
+        scan->channels = metadata->data.stream_info.channels;
+        scan->bitsPerSample = metadata->data.stream_info.bits_per_sample;
+    } else if (metadata->type == FLAC__METADATA_TYPE_VORBIS_COMMENT) {
+        scan->emptyComment = scan->emptyComment || HasEmptyComment(metadata->data.vorbis_comment);
+    }
 }
 
 // Damaged frames are skipped by the decoder, as they are in playback.
@@ -52,19 +63,20 @@ void IgnoreDecodeError(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatu
 
 } // namespace
 
-bool FlacFramesMatchStreamInfo(SDL_RWops* source)
+bool FlacIsSafeForMixer(SDL_RWops* source)
 {
     FLAC__StreamDecoder* decoder = FLAC__stream_decoder_new();
     if (!decoder)
         return false;
     FlacScan scan;
     scan.source = source;
+    FLAC__stream_decoder_set_metadata_respond(decoder, FLAC__METADATA_TYPE_VORBIS_COMMENT);
     bool started = FLAC__stream_decoder_init_stream(decoder, ReadSource, nullptr, nullptr, nullptr,
-                                                    nullptr, CheckFrame, NoteStreamInfo,
+                                                    nullptr, CheckFrame, NoteMetadata,
                                                     IgnoreDecodeError, &scan) ==
                    FLAC__STREAM_DECODER_INIT_STATUS_OK;
     if (started)
         FLAC__stream_decoder_process_until_end_of_stream(decoder);
     FLAC__stream_decoder_delete(decoder);
-    return started && scan.framesMatch;
+    return started && scan.sawFrame && scan.framesMatch && !scan.emptyComment;
 }

@@ -524,3 +524,38 @@ TEST(MusicFormat, IsToldByTheFirstBytes)
     EXPECT_EQ(detect(""), MusicFormat::Unknown);
     EXPECT_EQ(detect("hello world\n"), MusicFormat::Unknown);
 }
+
+TEST(MusicFormat, WavChunkSizesShrinkToWhatTheFileHolds)
+{
+    using namespace std::string_literals;
+    std::string wav = "RIFF\xff\xff\xff\x7fWAVEfmt \x10\0\0\0"s + std::string(16, '\x01') +
+                      "data\xf0\xff\xff\xe3"s + std::string(10, '\0');
+    std::vector<uint8_t> bytes(wav.begin(), wav.end());
+    ClampWavChunkSizes(bytes.data(), bytes.size());
+    auto sizeAt = [&](size_t at) {
+        return bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) | (uint32_t(bytes[at + 3]) << 24);
+    };
+    EXPECT_EQ(sizeAt(4), bytes.size() - 8);
+    EXPECT_EQ(sizeAt(16), 16u); // fits: untouched
+    EXPECT_EQ(sizeAt(40), 10u);
+
+    std::vector<uint8_t> notWav = {'O', 'g', 'g', 'S', 0xff, 0xff, 0xff, 0xff};
+    ClampWavChunkSizes(notWav.data(), notWav.size());
+    EXPECT_EQ(notWav[4], 0xff);
+}
+
+// Inputs that once crashed or starved the decoders behind the layer.
+TEST_F(Music, FilesThatTripTheDecodersAreRefused)
+{
+    MCSounds music;
+    const std::string corpus = DEMO_SOURCE_DIR "/fuzz/corpus/music/";
+    for (const char* name : {"flac_frames_fewer_channels.flac", "flac_empty_tag_comment.flac"}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(music.LoadStream((corpus + name).c_str()));
+        EXPECT_EQ(BASS_ErrorGetCode(), kAudioErrorFileFormat);
+    }
+    // A 40-byte header claiming nearly 4 GB of samples opens with what is there.
+    ASSERT_TRUE(music.LoadStream((corpus + "wav_data_claims_4gb.wav").c_str()));
+    double frames = static_cast<double>(AudioChannelLength(music.Channel()) / 4);
+    EXPECT_NEAR(frames, 400.0 * 44100 / 8000, 4);
+}
