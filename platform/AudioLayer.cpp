@@ -26,8 +26,10 @@ constexpr uint32_t kMaxRate = 192000;
 constexpr uint64_t kNoValue = ~uint64_t(0);
 // The mixer channel that plays WAV streams.
 constexpr int kSampleChannel = 0;
-// WAV is held in memory: about 25 minutes of CD-quality sound.
+// WAV is held in memory, decoded: about 50 minutes at 44.1 kHz. A file with a
+// very low sample rate would otherwise grow a hundredfold in decoding.
 constexpr Sint64 kMaxWavFileBytes = Sint64(256) << 20;
+constexpr uint64_t kMaxWavDecodedBytes = uint64_t(512) << 20;
 
 // Compressed music streams through the mixer's music decoders. WAV is held
 // decoded in memory (it is no larger in the file) and played on a mixer
@@ -379,6 +381,9 @@ bool DecodeWav(SDL_RWops* source, Stream& stream)
     size_t got = SDL_RWread(source, bytes.data(), 1, bytes.size());
     SDL_RWclose(source);
     ClampWavChunkSizes(bytes.data(), got);
+    uint64_t decodedBound = WavDecodedSizeBound(bytes.data(), got, output.rate);
+    if (decodedBound > kMaxWavDecodedBytes)
+        return Fail(kAudioErrorMemory);
 
     SDL_RWops* whole = SDL_RWFromConstMem(bytes.data(), static_cast<int>(got));
     if (!whole)

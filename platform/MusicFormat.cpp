@@ -61,6 +61,44 @@ MusicFormat DetectMusicFormat(const uint8_t* head, size_t size)
     return MusicFormat::Unknown;
 }
 
+// Calls `visit(id, offset of the body, length)` for every chunk that fits.
+template <typename Visit>
+void ForEachWavChunk(const uint8_t* bytes, size_t size, Visit visit)
+{
+    constexpr uint64_t kChunkHeader = 8;
+    uint64_t offset = 12;
+    while (offset + kChunkHeader <= size) {
+        uint64_t length = ReadLittle32(bytes + offset + 4);
+        if (offset + kChunkHeader + length > size)
+            return;
+        visit(bytes + offset, offset + kChunkHeader, length);
+        offset += kChunkHeader + length + (length & 1);
+    }
+}
+
+uint64_t WavDecodedSizeBound(const uint8_t* bytes, size_t size, uint32_t outputRate)
+{
+    if (DetectMusicFormat(bytes, size) != MusicFormat::Wav)
+        return 0;
+    uint64_t rate = 0;
+    uint64_t dataBytes = 0;
+    bool sawData = false;
+    ForEachWavChunk(bytes, size, [&](const uint8_t* id, uint64_t body, uint64_t length) {
+        if (std::memcmp(id, "fmt ", 4) == 0 && length >= 8)
+            rate = ReadLittle32(bytes + body + 4);
+        if (std::memcmp(id, "data", 4) == 0) {
+            dataBytes = length;
+            sawData = true;
+        }
+    });
+    if (rate == 0 || !sawData)
+        return 0;
+    constexpr uint64_t kMostSamplesPerByte = 2; // 4-bit ADPCM, one channel
+    constexpr uint64_t kOutputBytesPerFrame = 4;
+    uint64_t frames = dataBytes * kMostSamplesPerByte;
+    return (frames * outputRate / rate + 1) * kOutputBytesPerFrame;
+}
+
 void ClampWavChunkSizes(uint8_t* bytes, size_t size)
 {
     if (DetectMusicFormat(bytes, size) != MusicFormat::Wav)

@@ -24,3 +24,8 @@ MusicFormat DetectMusicFormat(const uint8_t* head, size_t size);
 // corrupt) would make the decoder allocate what the header claims. Shrinks
 // every such chunk size to what is really there, in place.
 void ClampWavChunkSizes(uint8_t* bytes, size_t size);
+
+// At most how many bytes of 16-bit stereo at `outputRate` the WAV decodes to,
+// from its format and data chunks (after ClampWavChunkSizes). Generous: it
+// allows for 4-bit ADPCM. 0 when the chunks are missing or the rate is 0.
+uint64_t WavDecodedSizeBound(const uint8_t* bytes, size_t size, uint32_t outputRate);

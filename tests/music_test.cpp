@@ -539,6 +539,12 @@ TEST(MusicFormat, WavChunkSizesShrinkToWhatTheFileHolds)
     EXPECT_EQ(sizeAt(16), 16u); // fits: untouched
     EXPECT_EQ(sizeAt(40), 10u);
 
+    // 8000 Hz, 10 bytes of data: at most 20 samples, 111 frames at 44.1 kHz.
+    bytes[24] = 0x40;
+    bytes[25] = 0x1f;
+    bytes[26] = bytes[27] = 0;
+    EXPECT_EQ(WavDecodedSizeBound(bytes.data(), bytes.size(), 44100), (20u * 44100 / 8000 + 1) * 4);
+
     std::vector<uint8_t> notWav = {'O', 'g', 'g', 'S', 0xff, 0xff, 0xff, 0xff};
     ClampWavChunkSizes(notWav.data(), notWav.size());
     EXPECT_EQ(notWav[4], 0xff);
@@ -554,6 +560,13 @@ TEST_F(Music, FilesThatTripTheDecodersAreRefused)
         EXPECT_FALSE(music.LoadStream((corpus + name).c_str()));
         EXPECT_EQ(BASS_ErrorGetCode(), kAudioErrorFileFormat);
     }
+    // A 100 Hz WAV of 8 MB would decode to 14 GB at the device rate.
+    fs::path slow = tracks.dir / "slow.wav";
+    ASSERT_TRUE(WriteTone(slow, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 40000, 100));
+    EXPECT_FALSE(music.LoadStream(slow.c_str()));
+    EXPECT_EQ(BASS_ErrorGetCode(), kAudioErrorMemory);
+    EXPECT_EQ(Shown().back(), "Error in MCSounds::LoadStream: There is insufficent memory.");
+
     // A 40-byte header claiming nearly 4 GB of samples opens with what is there.
     ASSERT_TRUE(music.LoadStream((corpus + "wav_data_claims_4gb.wav").c_str()));
     double frames = static_cast<double>(AudioChannelLength(music.Channel()) / 4);
