@@ -6,7 +6,7 @@ namespace {
 
 struct FlacScan {
     SDL_RWops* source = nullptr;
-    bool sawStreamInfo = false;
+    int streamInfoBlocks = 0;
     unsigned channels = 0;
     unsigned bitsPerSample = 0;
     bool framesMatch = true;
@@ -23,12 +23,45 @@ FLAC__StreamDecoderReadStatus ReadSource(const FLAC__StreamDecoder*, FLAC__byte 
                        : FLAC__STREAM_DECODER_READ_STATUS_CONTINUE;
 }
 
+FLAC__StreamDecoderSeekStatus SeekSource(const FLAC__StreamDecoder*, FLAC__uint64 offset, void* data)
+{
+    auto* scan = static_cast<FlacScan*>(data);
+    bool moved = SDL_RWseek(scan->source, static_cast<Sint64>(offset), RW_SEEK_SET) >= 0;
+    return moved ? FLAC__STREAM_DECODER_SEEK_STATUS_OK : FLAC__STREAM_DECODER_SEEK_STATUS_ERROR;
+}
+
+FLAC__StreamDecoderTellStatus TellSource(const FLAC__StreamDecoder*, FLAC__uint64* offset, void* data)
+{
+    auto* scan = static_cast<FlacScan*>(data);
+    Sint64 at = SDL_RWtell(scan->source);
+    if (at < 0)
+        return FLAC__STREAM_DECODER_TELL_STATUS_ERROR;
+    *offset = static_cast<FLAC__uint64>(at);
+    return FLAC__STREAM_DECODER_TELL_STATUS_OK;
+}
+
+FLAC__StreamDecoderLengthStatus SourceLength(const FLAC__StreamDecoder*, FLAC__uint64* length, void* data)
+{
+    auto* scan = static_cast<FlacScan*>(data);
+    Sint64 size = SDL_RWsize(scan->source);
+    if (size < 0)
+        return FLAC__STREAM_DECODER_LENGTH_STATUS_ERROR;
+    *length = static_cast<FLAC__uint64>(size);
+    return FLAC__STREAM_DECODER_LENGTH_STATUS_OK;
+}
+
+FLAC__bool SourceAtEnd(const FLAC__StreamDecoder*, void* data)
+{
+    auto* scan = static_cast<FlacScan*>(data);
+    return SDL_RWtell(scan->source) >= SDL_RWsize(scan->source);
+}
+
 FLAC__StreamDecoderWriteStatus CheckFrame(const FLAC__StreamDecoder*, const FLAC__Frame* frame,
                                           const FLAC__int32* const[], void* data)
 {
     auto* scan = static_cast<FlacScan*>(data);
     scan->sawFrame = true;
-    if (!scan->sawStreamInfo || frame->header.channels != scan->channels ||
+    if (scan->streamInfoBlocks == 0 || frame->header.channels != scan->channels ||
         frame->header.bits_per_sample != scan->bitsPerSample) {
         scan->framesMatch = false;
         return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
@@ -48,7 +81,7 @@ void NoteMetadata(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* metada
 {
     auto* scan = static_cast<FlacScan*>(data);
     if (metadata->type == FLAC__METADATA_TYPE_STREAMINFO) {
-        scan->sawStreamInfo = true;
+        ++scan->streamInfoBlocks;
         scan->channels = metadata->data.stream_info.channels;
         scan->bitsPerSample = metadata->data.stream_info.bits_per_sample;
     } else if (metadata->type == FLAC__METADATA_TYPE_VORBIS_COMMENT) {
@@ -71,12 +104,16 @@ bool FlacIsSafeForMixer(SDL_RWops* source)
     FlacScan scan;
     scan.source = source;
     FLAC__stream_decoder_set_metadata_respond(decoder, FLAC__METADATA_TYPE_VORBIS_COMMENT);
-    bool started = FLAC__stream_decoder_init_stream(decoder, ReadSource, nullptr, nullptr, nullptr,
-                                                    nullptr, CheckFrame, NoteMetadata,
-                                                    IgnoreDecodeError, &scan) ==
-                   FLAC__STREAM_DECODER_INIT_STATUS_OK;
-    if (started)
+    // The same callbacks the mixer gives, so that the metadata is read the
+    // way the mixer will read it.
+    bool readable = FLAC__stream_decoder_init_stream(decoder, ReadSource, SeekSource, TellSource,
+                                                     SourceLength, SourceAtEnd, CheckFrame,
+                                                     NoteMetadata, IgnoreDecodeError, &scan) ==
+                    FLAC__STREAM_DECODER_INIT_STATUS_OK;
+    readable = readable && FLAC__stream_decoder_process_until_end_of_metadata(decoder);
+    if (readable)
         FLAC__stream_decoder_process_until_end_of_stream(decoder);
     FLAC__stream_decoder_delete(decoder);
-    return started && scan.sawFrame && scan.framesMatch && !scan.emptyComment;
+    return readable && scan.streamInfoBlocks == 1 && scan.sawFrame && scan.framesMatch &&
+           !scan.emptyComment;
 }
