@@ -555,7 +555,8 @@ TEST_F(Music, FilesThatTripTheDecodersAreRefused)
 {
     MCSounds music;
     const std::string corpus = DEMO_SOURCE_DIR "/fuzz/corpus/music/";
-    for (const char* name : {"flac_frames_fewer_channels.flac", "flac_empty_tag_comment.flac"}) {
+    for (const char* name : {"flac_frames_fewer_channels.flac", "flac_empty_tag_comment.flac",
+                             "flac_two_stream_infos.flac"}) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(music.LoadStream((corpus + name).c_str()));
         EXPECT_EQ(BASS_ErrorGetCode(), kAudioErrorFileFormat);
