@@ -190,21 +190,38 @@ void Timeline::FireTrigger(TimelineEvent& event, uint8_t flag, EventKind next)
 void Timeline::PlayPatternSteps()
 {
     const int32_t last = WholeSteps(stepAccumulator);
-    if (currentPattern < kPatternCount) {
-        const Pattern& pattern = patterns[currentPattern];
-        if (pattern.length > 0) {
-            int64_t first = static_cast<int64_t>(lastStep) + 1;
-            // Only the newest steps survive a full stack; that many rounds of
-            // the pattern hold at least as many non-rests as the stack keeps.
-            first = std::max(first, static_cast<int64_t>(last) - int64_t{kMaxPendingSteps} * pattern.length + 1);
-            for (int64_t j = first; j <= last; ++j) {
-                const char step = pattern.steps[j % pattern.length];
-                if (step != 0)
-                    PushPendingStep(step);
-            }
+    if (currentPattern < kPatternCount)
+        PushSteps(patterns[currentPattern], static_cast<int64_t>(lastStep) + 1, last);
+    lastStep = last;
+}
+
+void Timeline::PushSteps(const Pattern& pattern, int64_t first, int64_t last)
+{
+    if (pattern.length <= 0 || first > last)
+        return;
+    int32_t notes[Pattern::kMaxSteps];
+    int32_t noteCount = 0;
+    for (int32_t i = 0; i < pattern.length; ++i)
+        if (pattern.steps[i] != 0)
+            notes[noteCount++] = i;
+    if (noteCount == 0)
+        return;
+
+    // A very slow frame can cross millions of steps, but a full stack keeps
+    // only the newest, so only the last rounds that can fill it are played.
+    const int64_t lastRound = last / pattern.length;
+    const int64_t roundsThatFit = kMaxPendingSteps / noteCount + 1;
+    const int64_t firstRound = std::max(first / pattern.length, lastRound - roundsThatFit);
+    for (int64_t round = firstRound; round <= lastRound; ++round) {
+        const int64_t base = round * pattern.length;
+        for (int32_t k = 0; k < noteCount; ++k) {
+            const int64_t step = base + notes[k];
+            if (step > last)
+                return;
+            if (step >= first)
+                PushPendingStep(pattern.steps[notes[k]]);
         }
     }
-    lastStep = last;
 }
 
 void Timeline::PushPendingStep(char step)

@@ -92,6 +92,7 @@ private:
     void FireFade(TimelineEvent& event);
     void FireTrigger(TimelineEvent& event, uint8_t value, EventKind next);
     void PlayPatternSteps();
+    void PushSteps(const Pattern& pattern, int64_t first, int64_t last);
     void PushPendingStep(char step);
     char PopPendingStep();
     void DeliverStep(char step);
