@@ -287,8 +287,12 @@ TEST(TimelinePatterns, AFullStackKeepsTheNewestSteps)
     ASSERT_TRUE(t.Load("DefinePattern 0 " + steps + "\n=0 UsePattern 0\n"));
     t->Reset();
     Frame(t, 0);
-    const uint32_t elapsed = 120u * 700000u + 60u;
+    const uint32_t elapsed = 120u * 699944u + 60u;
     const int32_t last = static_cast<int32_t>(static_cast<float>(0.0 + elapsed * static_cast<double>(t->StepsPerMs())));
+    // The last round is cut between the two notes, so the oldest note kept
+    // lies exactly 2048 rounds back.
+    ASSERT_GE(last % 128, 5);
+    ASSERT_LT(last % 128, 77);
     std::vector<char> played;
     for (int64_t j = 0; j <= last; ++j)
         if (steps[j % 128] != '.')
