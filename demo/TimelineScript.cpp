@@ -58,6 +58,10 @@ bool Timeline::LoadFromMemory(const char* bytes, size_t size, ImageRegistry* reg
     ok = true;
     lineNumber = 1;
     imageRegistry = registry;
+    if (!bytes) {
+        bytes = "";
+        size = 0;
+    }
 
     // Every line break starts another line, so text that ends with one ends
     // with an empty line. CR LF is a line end as in the scripts' text mode.

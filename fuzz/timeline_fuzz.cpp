@@ -27,7 +27,7 @@ constexpr uint32_t kDefaultFrames[] = {0, 16, 17, 120, 1000, 250, 100000, 0xFFFF
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const auto* separator = static_cast<const uint8_t*>(std::memchr(data, 0xFF, size));
+    const auto* separator = size ? static_cast<const uint8_t*>(std::memchr(data, 0xFF, size)) : nullptr;
     const size_t scriptSize = separator ? static_cast<size_t>(separator - data) : size;
 
     static QuietHost host;

@@ -445,6 +445,12 @@ TEST(TimelineResources, GotoAndEnd)
 
 TEST(TimelineFiles, LoadReadsAFileAndAMissingFileFailsQuietly)
 {
+    ScriptedTimeline none;
+    CountingProgress progress;
+    none->SetProgressListener(&progress);
+    EXPECT_TRUE(none->LoadFromMemory(nullptr, 0, nullptr));
+    EXPECT_EQ(progress.calls, 1); // an empty text is one empty line
+
     ScriptedTimeline missing;
     EXPECT_FALSE(missing->Load("/nonexistent/dir/script.txt", nullptr));
     EXPECT_TRUE(missing.host.faults.empty());
