@@ -23,6 +23,7 @@ public:
     static constexpr int kMaxPendingSteps = 4096;
     static constexpr size_t kMaxLineLength = 255;
     static constexpr size_t kMaxExpandedLength = 1024;
+    static constexpr size_t kMaxDefines = 1024; // the built-in three included
     static constexpr uint32_t kNoTime = 0xFFFFFFFFu;
 
     // Wrap modes handed to the image registry.

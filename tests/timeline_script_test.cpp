@@ -402,6 +402,22 @@ TEST(TimelineDefines, RunawayExpansionIsAFaultAndTheLineIsSkipped)
     EXPECT_EQ(t.Event(0).effect, 2);
 }
 
+TEST(TimelineDefines, TheirNumberIsBounded)
+{
+    std::string script;
+    char line[32];
+    for (int i = 1; i <= 1030; ++i) {
+        std::snprintf(line, sizeof(line), "Define N%04dX=v\n", i);
+        script += line;
+    }
+    ScriptedTimeline t;
+    EXPECT_FALSE(t.Load(script + "LoadImage a a.png\n"));
+    EXPECT_EQ(t->Defines().size(), Timeline::kMaxDefines + 1); // _IMG_DIR is always entered
+    ASSERT_EQ(t.host.faults.size(), 1030u + 3u - Timeline::kMaxDefines);
+    EXPECT_EQ(t.host.faults[0].message, "Too many defines");
+    EXPECT_EQ(t.host.faults[0].line, 1022);
+}
+
 TEST(TimelineResources, LoadImageUsesTheImageDirectory)
 {
     // The first LoadImage enters _IMG_DIR empty, so the Define loses its name.
