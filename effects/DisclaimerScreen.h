@@ -23,6 +23,10 @@ public:
     float Scale() const { return scale; }
 
 private:
+    // Draw, present, then the 1 ms pause that paces a fade.
+    void PresentFrame(float brightness);
+    void Present();
+
     std::unique_ptr<ImageTexture> picture;
     float scale = 0.25f;
 };

@@ -21,7 +21,8 @@ public:
     // Null when nothing is registered under the name.
     Texture* Find(const std::string& handle) const;
     // Extension "png", or "bmp" (read from the .png of the same stem); false
-    // for any other extension, with nothing registered.
+    // for any other extension, with nothing registered. A picture that cannot
+    // be read is still registered (blank, 0 by 0) and gives false.
     bool LoadImage(const std::string& handle, const std::string& path, GLint wrapMode);
     // 2x2 RGB texture of one colour, GL_REPEAT; only the low bytes are used.
     Texture* CreateSolid(const std::string& handle, int r, int g, int b);

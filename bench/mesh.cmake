@@ -1,0 +1,15 @@
+# The mesh benchmark compares our reader with lib3ds and assimp; those two
+# libraries are linked into the benchmark only, never into the player.
+if(TARGET mesh_bench)
+  find_library(LIB3DS_LIBRARY NAMES 3ds)
+  find_path(LIB3DS_INCLUDE_DIR lib3ds/file.h)
+  pkg_check_modules(ASSIMP IMPORTED_TARGET assimp)
+  if(LIB3DS_LIBRARY AND LIB3DS_INCLUDE_DIR AND ASSIMP_FOUND)
+    target_sources(mesh_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/ChunkWriter.cpp)
+    target_include_directories(mesh_bench PRIVATE ${LIB3DS_INCLUDE_DIR})
+    target_link_libraries(mesh_bench PRIVATE ${LIB3DS_LIBRARY} PkgConfig::ASSIMP)
+  else()
+    message(STATUS "lib3ds or assimp not found: mesh_bench is not built")
+    set_target_properties(mesh_bench PROPERTIES EXCLUDE_FROM_ALL ON)
+  endif()
+endif()

@@ -1,0 +1,252 @@
+#include "demo/Timeline.h"
+
+#include "demo/TimelineHost.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// The whole step number of the accumulator, kept inside 32 bits even when a
+// tempo beyond one beat per millisecond has made the accumulator infinite.
+int32_t WholeSteps(float accumulator)
+{
+    if (!(accumulator >= 0.0f))
+        return 0;
+    if (accumulator >= 2147483647.0f)
+        return INT32_MAX;
+    return static_cast<int32_t>(accumulator);
+}
+
+bool InSlot(int32_t effect) { return effect >= 0 && effect < Timeline::kEffectSlots; }
+
+template <typename T, size_t N>
+T* Entry(T (&array)[N], int32_t index)
+{
+    return index >= 0 && static_cast<size_t>(index) < N ? &array[index] : nullptr;
+}
+
+} // namespace
+
+Timeline::Timeline(TimelineHost& timelineHost) : host(timelineHost)
+{
+    defines["RUNNING"] = "bool.0";
+    defines["RUN"] = "bool.0 true";
+    defines["STOP"] = "bool.0 false";
+    SetTempo(125, 4);
+}
+
+Timeline::~Timeline() = default;
+
+void Timeline::SetTempo(int32_t bpm, int32_t beatsPerPosition)
+{
+    if (bpm <= 0) {
+        ReportError("Invalid BPM");
+        return;
+    }
+    if (beatsPerPosition <= 0)
+        beatsPerPosition = 4;
+    // Whole milliseconds per beat, as the scripts were timed against.
+    msPerBeat = static_cast<double>(60000 / bpm);
+    msPerPosition = beatsPerPosition * msPerBeat;
+    stepsPerMs = static_cast<float>((1.0 / msPerBeat) * 4.0);
+}
+
+void Timeline::Reset()
+{
+    pendingCount = 0;
+    pendingBottom = 0;
+    currentPattern = -1;
+    lastStep = -1;
+    previousTime = 0;
+    currentTime = startTime;
+    if (startTime != 0)
+        host.SetMusicPosition(startTime);
+    std::memset(params, 0, sizeof(params));
+}
+
+EffectParams& Timeline::Params(int32_t effect)
+{
+    if (InSlot(effect))
+        return params[effect];
+    scratchParams = {};
+    return scratchParams;
+}
+
+void Timeline::Advance(uint32_t elapsed)
+{
+    previousTime = currentTime;
+    currentTime += elapsed;
+    int32_t nextPattern = currentPattern;
+
+    for (int32_t i = 0; i < eventCount; ++i) {
+        TimelineEvent& event = events[i];
+        switch (event.kind) {
+        case EventKind::Set:
+            if (currentTime >= event.start) {
+                FireSet(event);
+                event.kind = EventKind::Done;
+            }
+            break;
+        case EventKind::Fade:
+            FireFade(event);
+            break;
+        case EventKind::PatternSwitch:
+            if (currentTime >= event.start) {
+                stepAccumulator = 0.0f;
+                nextPattern = event.lngValue;
+                event.kind = EventKind::Done;
+            }
+            break;
+        case EventKind::Trigger:
+            if (currentTime >= event.start)
+                FireTrigger(event, 1, EventKind::TriggerRelease);
+            break;
+        case EventKind::TriggerRelease:
+            if (currentTime >= event.start)
+                FireTrigger(event, 0, EventKind::Done);
+            break;
+        case EventKind::Done:
+            break;
+        }
+    }
+
+    stepAccumulator = static_cast<float>(static_cast<double>(stepAccumulator) +
+                                         static_cast<double>(elapsed) * static_cast<double>(stepsPerMs));
+    // Steps still count for the pattern of before this frame's switches.
+    if (currentPattern >= 0)
+        PlayPatternSteps();
+    currentPattern = nextPattern;
+
+    DeliverStep(PopPendingStep());
+}
+
+void Timeline::FireSet(TimelineEvent& event)
+{
+    if (!InSlot(event.effect))
+        return;
+    EffectParams& block = params[event.effect];
+    switch (event.valueType) {
+    case ValueType::Dbl:
+        if (double* value = Entry(block.dbl, event.index))
+            *value = event.dblValue;
+        break;
+    case ValueType::Lng:
+        if (int32_t* value = Entry(block.lng, event.index))
+            *value = event.lngValue;
+        break;
+    case ValueType::Bool:
+        if (uint8_t* value = Entry(block.flags, event.index))
+            *value = event.boolValue;
+        break;
+    }
+}
+
+void Timeline::FireFade(TimelineEvent& event)
+{
+    if (currentTime < event.start)
+        return;
+    double* value = nullptr;
+    if (event.valueType == ValueType::Dbl && InSlot(event.effect))
+        value = Entry(params[event.effect].dbl, event.index);
+    auto addSpan = [&](uint32_t span) {
+        if (value)
+            *value += static_cast<double>(span) * event.dblValue;
+    };
+
+    if (currentTime >= event.end) {
+        if (event.start == event.end) {
+            // No duration, no rate: the fade is a jump to its to value.
+            if (value)
+                *value = event.dblValue;
+        } else if (previousTime >= event.start && previousTime <= event.end) {
+            addSpan(event.end - previousTime);
+        } else {
+            // Begun and ended between two frames, or over before the clock
+            // started (a start time past the fade): the whole change at once.
+            addSpan(event.end - event.start);
+        }
+        event.kind = EventKind::Done;
+        return;
+    }
+    if (previousTime > event.start) {
+        addSpan(currentTime - previousTime);
+    } else {
+        if (value)
+            *value = event.fadeFrom;
+        addSpan(currentTime - event.start);
+    }
+}
+
+void Timeline::FireTrigger(TimelineEvent& event, uint8_t flag, EventKind next)
+{
+    if (InSlot(event.effect))
+        if (uint8_t* value = Entry(params[event.effect].flags, event.index))
+            *value = flag;
+    event.kind = next;
+}
+
+void Timeline::PlayPatternSteps()
+{
+    const int32_t last = WholeSteps(stepAccumulator);
+    if (currentPattern < kPatternCount)
+        PushSteps(patterns[currentPattern], static_cast<int64_t>(lastStep) + 1, last);
+    lastStep = last;
+}
+
+void Timeline::PushSteps(const Pattern& pattern, int64_t first, int64_t last)
+{
+    if (pattern.length <= 0 || first > last)
+        return;
+    int32_t notes[Pattern::kMaxSteps];
+    int32_t noteCount = 0;
+    for (int32_t i = 0; i < pattern.length; ++i)
+        if (pattern.steps[i] != 0)
+            notes[noteCount++] = i;
+    if (noteCount == 0)
+        return;
+
+    // A very slow frame can cross millions of steps, but a full stack keeps
+    // only the newest, so only the last rounds that can fill it are played.
+    const int64_t lastRound = last / pattern.length;
+    const int64_t roundsThatFit = kMaxPendingSteps / noteCount + 1;
+    const int64_t firstRound = std::max(first / pattern.length, lastRound - roundsThatFit);
+    for (int64_t round = firstRound; round <= lastRound; ++round) {
+        const int64_t base = round * pattern.length;
+        for (int32_t k = 0; k < noteCount; ++k) {
+            const int64_t step = base + notes[k];
+            if (step > last)
+                return;
+            if (step >= first)
+                PushPendingStep(pattern.steps[notes[k]]);
+        }
+    }
+}
+
+void Timeline::PushPendingStep(char step)
+{
+    if (pendingCount == kMaxPendingSteps) {
+        pendingBottom = (pendingBottom + 1) % kMaxPendingSteps;
+        --pendingCount;
+    }
+    pendingSteps[(pendingBottom + pendingCount) % kMaxPendingSteps] = step;
+    ++pendingCount;
+}
+
+char Timeline::PopPendingStep()
+{
+    if (pendingCount <= 0)
+        return 0;
+    --pendingCount;
+    return pendingSteps[(pendingBottom + pendingCount) % kMaxPendingSteps];
+}
+
+void Timeline::DeliverStep(char step)
+{
+    const uint8_t byte = static_cast<uint8_t>(step);
+    if (params[0].flags[kPatternStepFlag] == byte)
+        return;
+    for (EffectParams& block : params)
+        block.flags[kPatternStepFlag] = byte;
+}

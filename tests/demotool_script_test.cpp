@@ -1,0 +1,181 @@
+// demotool check, events and trace, run as the user runs them.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string out;
+};
+
+ToolRun Demotool(const std::string& arguments, bool mergeErrors = false)
+{
+    const std::string command = std::string(DEMOTOOL_PATH) + " " + arguments + (mergeErrors ? " 2>&1" : " 2>/dev/null");
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return {-1, ""};
+    std::string out;
+    char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0)
+        out.append(buffer, got);
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+class DemotoolScript : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = std::filesystem::temp_directory_path() / ("demotool_script_test_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    std::string Write(const std::string& name, const std::string& text)
+    {
+        const std::filesystem::path path = dir / name;
+        std::ofstream(path, std::ios::binary) << text;
+        return path.string();
+    }
+
+    std::filesystem::path dir;
+};
+
+TEST_F(DemotoolScript, EventsListsFaultsEventsAndTheSummary)
+{
+    const std::string script = Write("events.txt", "=0 Set scene.1.dbl.0 0.5\n"
+                                                   "  Set scene.1.bool.0 true\n"
+                                                   "=100 Fade scene.2.dbl.1 from 1 to 2 time =4\n"
+                                                   "=7 Trig scene.3.bool.2 1\n"
+                                                   "DefinePattern 0 x\n"
+                                                   "=0 UsePattern 0\n"
+                                                   "=9 DisablePattern\n"
+                                                   "End #1.0\n"
+                                                   "  \"q\\\t\n");
+    const ToolRun run = Demotool("events " + script);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out,
+              "{\"fault\":\"Syntax error\",\"line\":2,\"text\":\"  Set scene.1.bool.0 true\"}\n"
+              "{\"fault\":\"Syntax error\",\"line\":9,\"text\":\"  \\\"q\\\\\\u0009\"}\n"
+              "{\"i\":0,\"effect\":1,\"start\":0,\"end\":0,\"kind\":\"Set\",\"type\":\"Dbl\",\"dbl\":0.5,\"lng\":0,"
+              "\"bool\":0,\"from\":0,\"index\":0}\n"
+              "{\"i\":1,\"effect\":2,\"start\":100,\"end\":104,\"kind\":\"Fade\",\"type\":\"Dbl\",\"dbl\":0.25,"
+              "\"lng\":0,\"bool\":0,\"from\":1,\"index\":1}\n"
+              "{\"i\":2,\"effect\":3,\"start\":7,\"end\":7,\"kind\":\"Trigger\",\"type\":\"Bool\",\"dbl\":0,\"lng\":0,"
+              "\"bool\":0,\"from\":0,\"index\":2}\n"
+              "{\"i\":3,\"effect\":0,\"start\":0,\"end\":0,\"kind\":\"PatternSwitch\",\"type\":\"Dbl\",\"dbl\":0,"
+              "\"lng\":0,\"bool\":0,\"from\":0,\"index\":0}\n"
+              "{\"i\":4,\"effect\":0,\"start\":9,\"end\":9,\"kind\":\"PatternSwitch\",\"type\":\"Dbl\",\"dbl\":0,"
+              "\"lng\":-1,\"bool\":0,\"from\":0,\"index\":0}\n"
+              "{\"ok\":false,\"events\":5,\"start\":0,\"end\":1920,\"msPerBeat\":480,\"msPerPosition\":1920}\n");
+}
+
+TEST_F(DemotoolScript, EventsOfACleanScriptAndDoublesInFull)
+{
+    const std::string script = Write("clean.txt", "LoadMusic a.ogg 130\n=0 Set scene.1.dbl.9 0.1\n");
+    const ToolRun run = Demotool("events " + script);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out,
+              "{\"i\":0,\"effect\":1,\"start\":0,\"end\":0,\"kind\":\"Set\",\"type\":\"Dbl\","
+              "\"dbl\":0.10000000000000001,\"lng\":0,\"bool\":0,\"from\":0,\"index\":9}\n"
+              "{\"ok\":true,\"events\":1,\"start\":0,\"end\":4294967295,\"msPerBeat\":461,\"msPerPosition\":1844}\n");
+}
+
+TEST_F(DemotoolScript, TracePrintsTheBlocksThatHoldAnything)
+{
+    const std::string script = Write("trace.txt", "=0 Set scene.1.dbl.0 0.5\n"
+                                                  "=0 Set scene.7.lng.2 3\n"
+                                                  "DefinePattern 0 x...\n"
+                                                  "=0 UsePattern 0\n"
+                                                  "=200 Trig scene.0.bool.4 1\n");
+    const ToolRun run = Demotool("trace " + script + " 0,120,100,20");
+    EXPECT_EQ(run.status, 0);
+    const std::string zeros10 = "[0,0,0,0,0,0,0,0,0,0]";
+    const std::string block1 = "\"1\":{\"dbl\":[0.5,0,0,0,0,0,0,0,0,0],\"lng\":[0,0,0,0,0],\"flags\":";
+    const std::string block7 = "\"7\":{\"dbl\":" + zeros10 + ",\"lng\":[0,0,3,0,0],\"flags\":";
+    const std::string noFlags = "[0,0,0,0,0,0,0,0,0,0,0,0]";
+    const std::string xFlag = "[0,0,0,0,0,0,0,0,0,0,120,0]";
+    const std::string block0 = "\"0\":{\"dbl\":" + zeros10 + ",\"lng\":[0,0,0,0,0],\"flags\":[0,0,0,0,1,0,0,0,0,0,0,0]}";
+    // Blocks past the driver's six keep the last step until another differs.
+    EXPECT_EQ(run.out, "{\"t\":0,\"step\":0,\"blocks\":{" + block1 + noFlags + "}," + block7 + noFlags + "}}}\n" +
+                           "{\"t\":120,\"step\":120,\"blocks\":{" + block1 + xFlag + "}," + block7 + xFlag + "}}}\n" +
+                           "{\"t\":220,\"step\":0,\"blocks\":{" + block0 + "," + block1 + noFlags + "}," + block7 +
+                           xFlag + "}}}\n" + "{\"t\":240,\"step\":0,\"blocks\":{" + block1 + noFlags + "}," +
+                           block7 + xFlag + "}}}\n");
+}
+
+TEST_F(DemotoolScript, TraceStopsAtFaults)
+{
+    const std::string script = Write("bad.txt", "Set scene.1.dbl.0 1\n");
+    const ToolRun run = Demotool("trace " + script + " 10");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "{\"fault\":\"Invalid time\",\"line\":1,\"text\":\"Set scene.1.dbl.0 1\"}\n");
+    EXPECT_EQ(Demotool("trace " + script + " 10,x").status, 2);
+    EXPECT_EQ(Demotool("trace " + script + " 4294967296").status, 2);
+    EXPECT_EQ(Demotool("trace " + script).status, 2);
+}
+
+TEST_F(DemotoolScript, CheckWarnsAboutWhatThePlayerWouldMiss)
+{
+    Write("have.png", "");
+    const std::string script = Write("check.txt", "Define _IMG_DIR=" + dir.string() + "/\n"
+                                                  "LoadImage a have.png\n"
+                                                  "LoadImage b missing.png\n"
+                                                  "LoadImage c have.bmp\n"
+                                                  "LoadImage d pic.jpg\n"
+                                                  "LoadMusic missing.ogg 125\n"
+                                                  "=0 Set scene.64.dbl.0 1\n"
+                                                  "=0 Set scene.1.lng.5 1\n"
+                                                  "=0 UsePattern 3\n"
+                                                  "Trig scene.1.bool.1 1\n"
+                                                  "=5000 Set scene.1.dbl.0 1\n"
+                                                  "End =1000\n");
+    const ToolRun run = Demotool("check " + script);
+    EXPECT_EQ(run.status, 0);
+    const std::string d = dir.string() + "/";
+    EXPECT_EQ(run.out, script + ":3: warning: picture '" + d + "missing.png' does not exist\n" + script +
+                           ":5: warning: picture '" + d + "pic.jpg' is neither .png nor .bmp; the player loads nothing for it\n" +
+                           script + ":6: warning: music 'missing.ogg' does not exist\n" + script +
+                           ":7: warning: effect slot 64 is outside 0..63; the event changes nothing\n" + script +
+                           ":8: warning: index 5 is outside lng 0..4; the event changes nothing\n" + script +
+                           ":9: warning: pattern 3 is used but never defined with any steps\n" + script +
+                           ":10: warning: the event has no time and never fires\n" + script +
+                           ":11: warning: the show ends at 1000 ms, before this event at 5000 ms\n"
+                           "0 fault(s), 8 warning(s)\n");
+}
+
+TEST_F(DemotoolScript, CheckPrintsFaultsWithTheExpandedLine)
+{
+    const std::string script = Write("faults.txt", "=0 Set scene.1.RUN\n  Set scene.1.STOP\nDefinePattern 20 x\n");
+    const ToolRun run = Demotool("check " + script);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, script + ":2: Syntax error\n  Set scene.1.bool.0 false\n" + script +
+                           ":3: Pattern id out of range\nDefinePattern 20 x\n2 fault(s), 0 warning(s)\n");
+}
+
+TEST_F(DemotoolScript, HelpUsageAndUnreadableFiles)
+{
+    for (const char* command : {"check", "events", "trace"}) {
+        const ToolRun help = Demotool(std::string(command) + " --help");
+        EXPECT_EQ(help.status, 0) << command;
+        EXPECT_NE(help.out.find("usage: demotool"), std::string::npos) << command;
+        const ToolRun bare = Demotool(command, true);
+        EXPECT_EQ(bare.status, 2) << command;
+        EXPECT_NE(bare.out.find("usage:"), std::string::npos) << command;
+    }
+    const ToolRun missing = Demotool("events " + (dir / "nope.txt").string(), true);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.out.find("cannot open"), std::string::npos);
+    EXPECT_EQ(Demotool("check " + (dir / "nope.txt").string()).status, 1);
+}
+
+} // namespace

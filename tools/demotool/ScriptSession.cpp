@@ -1,0 +1,109 @@
+#include "tools/demotool/ScriptSession.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+bool RecordingTimelineHost::LoadImage(ImageRegistry*, const std::string& handle, const std::string& path,
+                                      int32_t wrapMode)
+{
+    pictures.push_back({timeline ? timeline->LineNumber() : 0, handle, path, wrapMode});
+    return true;
+}
+
+bool RecordingTimelineHost::LoadMusic(const std::string& path)
+{
+    music.push_back({timeline ? timeline->LineNumber() : 0, path});
+    return true;
+}
+
+void RecordingTimelineHost::SetMusicPosition(uint32_t milliseconds) { musicPositions.push_back(milliseconds); }
+
+void RecordingTimelineHost::ReportFault(const char* message, int32_t line, const std::string& lineText,
+                                        const std::string&)
+{
+    faults.push_back({message, line, lineText});
+}
+
+ScriptSession::ScriptSession() : timeline(std::make_unique<Timeline>(host))
+{
+    host.timeline = timeline.get();
+    timeline->SetProgressListener(this);
+}
+
+ScriptSession::~ScriptSession() = default;
+
+bool ScriptSession::Load(const char* path)
+{
+    FILE* probe = std::fopen(path, "rb");
+    if (!probe) {
+        std::fprintf(stderr, "demotool: cannot open '%s': %s\n", path, std::strerror(errno));
+        return false;
+    }
+    std::fclose(probe);
+    ok = timeline->Load(path, nullptr);
+    return true;
+}
+
+void ScriptSession::Progress()
+{
+    ++linesRead;
+    eventLines.resize(static_cast<size_t>(timeline->EventCount()), linesRead);
+}
+
+std::string JsonString(const std::string& text)
+{
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20 || byte >= 0x7F) {
+            // Scripts are single-byte text; other bytes are kept as the
+            // code points of the same number.
+            char escape[8];
+            std::snprintf(escape, sizeof(escape), "\\u%04x", byte);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string JsonDouble(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.17g", value);
+    return text;
+}
+
+std::string FaultJson(const ScriptFault& fault)
+{
+    return "{\"fault\":" + JsonString(fault.message) + ",\"line\":" + std::to_string(fault.line) +
+           ",\"text\":" + JsonString(fault.text) + "}";
+}
+
+const char* EventKindName(EventKind kind)
+{
+    switch (kind) {
+    case EventKind::Set: return "Set";
+    case EventKind::Fade: return "Fade";
+    case EventKind::Done: return "Done";
+    case EventKind::PatternSwitch: return "PatternSwitch";
+    case EventKind::Trigger: return "Trigger";
+    case EventKind::TriggerRelease: return "TriggerRelease";
+    }
+    return "?";
+}
+
+const char* ValueTypeName(ValueType type)
+{
+    switch (type) {
+    case ValueType::Dbl: return "Dbl";
+    case ValueType::Lng: return "Lng";
+    case ValueType::Bool: return "Bool";
+    }
+    return "?";
+}
