@@ -1,27 +1,26 @@
 #include "app/MainLoop.h"
 #include "app/ProcessObjects.h"
 #include "app/ShowError.h"
-#include "demo/DemoBase.h"
-
-#include <GL/gl.h>
+#include "app/ShowLineup.h"
+#include "demo/DemoDriver.h"
 
 namespace {
 
 // Constructed before main and destroyed after it, the window last.
 ProcessObjects g_processObjects;
 
-// Stands in for the show until the driver plays it: a black window.
-class EmptyDemo final : public DemoBase {
-public:
-    int32_t Init() override { return 0; }
-    int32_t Frame() override
-    {
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        return 0;
-    }
-    int32_t Uninit() override { return 0; }
-};
+int32_t PlayShow()
+{
+    DemoDriver driver;
+    ShowLineup show;
+    show.AddTo(driver);
+    const int32_t result = RunDemo(driver, kExitOnEscape);
+    // Told before the effects and the driver go, while the window still
+    // shows the last frame.
+    if (const char* message = RunResultMessage(result))
+        ShowError(message);
+    return result;
+}
 
 } // namespace
 
@@ -31,9 +30,5 @@ int main(int, char**)
         ShowError("Could not create the OpenGL window.");
         return 1;
     }
-    EmptyDemo demo;
-    const int32_t result = RunDemo(demo, kExitOnEscape);
-    if (const char* message = RunResultMessage(result))
-        ShowError(message);
-    return RunResultExitStatus(result);
+    return RunResultExitStatus(PlayShow());
 }

@@ -9,6 +9,11 @@
 
 DemoDriver::DemoDriver() = default;
 
+DemoDriver::DemoDriver(TimelineHost& host)
+    : timeline(host)
+{
+}
+
 DemoDriver::~DemoDriver() = default;
 
 void DemoDriver::AddEffect(Effect* effect)

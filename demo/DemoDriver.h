@@ -16,6 +16,9 @@ public:
     static constexpr int32_t kMaxEffects = 64;
 
     DemoDriver();
+    // Tools hand the timeline a host of their own (music left out, calls
+    // recorded); the player uses the default one.
+    explicit DemoDriver(TimelineHost& host);
     virtual ~DemoDriver();
 
     DemoDriver(const DemoDriver&) = delete;
