@@ -65,6 +65,9 @@ public:
     double MsPerPosition() const { return msPerPosition; }
     float StepsPerMs() const { return stepsPerMs; }
     uint32_t StartTime() const { return startTime; }
+    // Tools start a loaded script elsewhere, as a "Goto" line would; the next
+    // Reset puts the clock (and the music) there.
+    void SetStartTime(uint32_t milliseconds) { startTime = milliseconds; }
     uint32_t EndTime() const { return endTime; }
     uint32_t CurrentTime() const { return currentTime; }
     int32_t CurrentPattern() const { return currentPattern; }
