@@ -15,7 +15,11 @@ namespace {
 
 constexpr double kHeartScale = 0.25;     // outline from -4 to 4 units wide
 constexpr double kPillowDepth = 1.5;     // half thickness of the puffed heart
-constexpr double kTiltDegrees = -20.0;   // leaning back like a picture on an easel
+constexpr double kTiltDegrees = -10.0;  // leaning back a little, like a picture on an easel
+// A slight roll keeps the tip and the dip off the vertical axis, so the
+// camera, which looks from each new piece's direction with y up, never
+// looks straight up or down.
+constexpr double kRollDegrees = 14.0;
 constexpr int kOutlineSegments = 16;
 constexpr int kShardColumns = 10;
 constexpr double kSatelliteRadius = 8.0;
@@ -295,9 +299,12 @@ MeshPart MakeJewel(Vec3 seat, Vec3 axis)
 
 Vec3 Tilt(Vec3 v)
 {
-    const double a = kTiltDegrees * kPi / 180.0;
-    const double c = Cos(a), s = Sin(a);
-    return {v.x, v.y * c - v.z * s, v.y * s + v.z * c};
+    const double roll = kRollDegrees * kPi / 180.0;
+    const double cr = Cos(roll), sr = Sin(roll);
+    const Vec3 rolled{v.x * cr - v.y * sr, v.x * sr + v.y * cr, v.z};
+    const double tilt = kTiltDegrees * kPi / 180.0;
+    const double ct = Cos(tilt), st = Sin(tilt);
+    return {rolled.x, rolled.y * ct - rolled.z * st, rolled.y * st + rolled.z * ct};
 }
 
 void TiltPart(MeshPart& part)
@@ -314,24 +321,25 @@ std::string Numbered(const char* stem, int n)
     return text;
 }
 
-// Shards of one side, outer ring from the tip upward, alternating right and
-// left, then the inner ring the same way.
+// Shards of one side, outer ring first, then the inner ring. Columns are
+// centred on the tip and the dip so that no shard's centre sits right on
+// the vertical axis; each ring starts at the tip and climbs both sides.
 std::vector<MeshPart> MakeShell(const HeartShape& heart, double side, const char* stem)
 {
+    std::vector<int> columns{kShardColumns / 2};
+    for (int step = 1; step < kShardColumns / 2; ++step) {
+        columns.push_back(kShardColumns / 2 - step);
+        columns.push_back(kShardColumns / 2 + step);
+    }
+    columns.push_back(0);
     std::vector<MeshPart> shards;
     const double bands[3] = {0.1, 0.52, 0.96};
     int number = 1;
     for (int band = 1; band >= 0; --band) {
-        for (int step = 0; step < kShardColumns / 2; ++step) {
-            for (const int sideOfHeart : {0, 1}) {
-                // Columns 0..4 run from the dip to the tip on the right side,
-                // 5..9 from the tip back to the dip on the left side.
-                const int column = sideOfHeart == 0 ? kShardColumns / 2 - 1 - step : kShardColumns / 2 + step;
-                const double u0 = kTwoPi * column / kShardColumns;
-                const double u1 = kTwoPi * (column + 1) / kShardColumns;
-                shards.push_back(MakeShard(heart, u0, u1, bands[band], bands[band + 1], side,
-                                           Numbered(stem, number++)));
-            }
+        for (const int column : columns) {
+            const double u0 = kTwoPi * (column - 0.5) / kShardColumns;
+            const double u1 = kTwoPi * (column + 0.5) / kShardColumns;
+            shards.push_back(MakeShard(heart, u0, u1, bands[band], bands[band + 1], side, Numbered(stem, number++)));
         }
     }
     return shards;
