@@ -3,6 +3,9 @@
 #include "HeartSculpture.h"
 #include "OggEncoder.h"
 #include "PngFile.h"
+#include "Pictures.h"
+#include "Song.h"
+#include "TextRenderer.h"
 #include "ShowScript.h"
 #include "Synth.h"
 #include "ThreeDsWriter.h"
@@ -12,6 +15,7 @@
 #include <vorbis/vorbisfile.h>
 
 #include <cmath>
+#include <functional>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -119,6 +123,262 @@ bool WalkChunks(const std::vector<uint8_t>& b, size_t start, size_t end, std::ve
 }
 
 } // namespace
+
+namespace {
+
+double SignedVolume(const MeshPart& part)
+{
+    double volume = 0.0;
+    for (const auto& t : part.triangles) {
+        volume += Dot(part.vertices[t[0]], Cross(part.vertices[t[1]], part.vertices[t[2]])) / 6.0;
+    }
+    return volume;
+}
+
+double Rms(const std::vector<float>& interleaved, size_t firstFrame, size_t frames)
+{
+    double sum = 0.0;
+    for (size_t i = firstFrame; i < firstFrame + frames; ++i) {
+        sum += interleaved[2 * i] * interleaved[2 * i] + interleaved[2 * i + 1] * interleaved[2 * i + 1];
+    }
+    return std::sqrt(sum / (2.0 * static_cast<double>(frames)));
+}
+
+double SineRms(double frequency, const std::function<double(double)>& filter)
+{
+    double sum = 0.0;
+    for (int i = 0; i < 8820; ++i) {
+        const double out = filter(detmath::Sin(detmath::kTwoPi * frequency * i / kSampleRate));
+        if (i >= 4410) {
+            sum += out * out;
+        }
+    }
+    return std::sqrt(sum / 4410.0);
+}
+
+
+} // namespace
+
+TEST(AssetgenMesh, ClosedPiecesAreWoundOutward)
+{
+    // Outward winding gives closed pieces a positive volume, which is what
+    // makes the player's accumulated normals point out for the sphere map.
+    int closed = 0;
+    for (const MeshPart& part : MakeHeartSculpture()) {
+        if (part.name.rfind("cord", 0) == 0) {
+            continue; // open tubes
+        }
+        EXPECT_GT(SignedVolume(part), 0.0) << part.name;
+        ++closed;
+    }
+    EXPECT_EQ(closed, 49);
+}
+
+TEST(AssetgenMesh, RevealOrderBuildsFromTheCordUp)
+{
+    const std::vector<MeshPart> parts = MakeHeartSculpture();
+    ASSERT_EQ(parts.size(), 65u);
+    // File order is reversed reveal order: the cord first, then back and
+    // front shards, then the orbit, then the jewel.
+    const auto stemOf = [](const std::string& name) { return name.substr(0, name.find('_')); };
+    std::vector<std::string> stems;
+    for (auto it = parts.rbegin(); it != parts.rend(); ++it) {
+        if (stems.empty() || stems.back() != stemOf(it->name)) {
+            stems.push_back(stemOf(it->name));
+        }
+    }
+    EXPECT_EQ(stems, (std::vector<std::string>{"cord", "back", "front", "orbit", "jewel"}));
+    // The cord starts at the bottom tip: its first piece is its lowest.
+    double lowest = 1e9;
+    std::string lowestName;
+    for (const MeshPart& part : parts) {
+        if (stemOf(part.name) == "cord" && part.Centre().y < lowest) {
+            lowest = part.Centre().y;
+            lowestName = part.name;
+        }
+    }
+    EXPECT_TRUE(lowestName == "cord_01" || lowestName == "cord_02") << lowestName;
+    // Back shards lie behind the middle plane and front shards before it.
+    for (const MeshPart& part : parts) {
+        if (stemOf(part.name) == "back") {
+            EXPECT_LT(part.Centre().z, 0.3) << part.name;
+        } else if (stemOf(part.name) == "front") {
+            EXPECT_GT(part.Centre().z, -0.3) << part.name;
+        }
+    }
+}
+
+TEST(AssetgenMesh, WriterListsEachMaterialOnce)
+{
+    MeshPart a{"a", "chrome", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{{0, 1, 2}}}};
+    MeshPart b{"b", "ruby", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{{0, 1, 2}}}};
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(EncodeThreeDs({a, b, a}, bytes));
+    int materials = 0;
+    for (size_t i = 0; i + 1 < bytes.size(); ++i) {
+        if (U16(bytes, i) == 0xAFFF && i + 6 < bytes.size() && U16(bytes, i + 6) == 0xA000) {
+            ++materials;
+        }
+    }
+    EXPECT_EQ(materials, 2);
+    MeshPart longName{std::string(80, 'n'), "chrome", {}, {}};
+    EXPECT_FALSE(EncodeThreeDs({longName}, bytes));
+}
+
+TEST(AssetgenPictures, MasksBlurDilateAndCombine)
+{
+    Mask dot(9, 9);
+    dot.At(4, 4) = 1.0f;
+    const Mask grown = Dilate(dot, 2);
+    EXPECT_EQ(grown.At(2, 2), 1.0f);
+    EXPECT_EQ(grown.At(1, 4), 0.0f);
+    const Mask soft = Blur(dot, 1, 1);
+    double total = 0.0;
+    for (float v : soft.value) {
+        total += v;
+    }
+    EXPECT_NEAR(total, 1.0, 1e-6);
+    EXPECT_NEAR(soft.At(4, 4), 1.0 / 9.0, 1e-6);
+    Mask both = dot;
+    both.Add(grown);
+    EXPECT_EQ(both.At(2, 2), 1.0f);
+    both.Subtract(dot);
+    EXPECT_EQ(both.At(4, 4), 0.0f);
+}
+
+TEST(AssetgenPictures, TextIsCentredWhereAsked)
+{
+    TextRenderer text;
+    ASSERT_TRUE(text.Open(kFontSansBold));
+    EXPECT_FALSE(text.Open("/nonexistent/font.ttf"));
+    const Canvas canvas(256, 128, 320.0, 120.0);
+    const Mask line = text.Line(canvas, "HEART", 30, 100, 40);
+    double weight = 0.0, sumX = 0.0, low = 1e9, high = -1e9;
+    for (int y = 0; y < line.height; ++y) {
+        for (int x = 0; x < line.width; ++x) {
+            const double v = line.At(x, y);
+            weight += v;
+            sumX += v * canvas.CentreX(x);
+            if (v > 0.5) {
+                low = std::min(low, canvas.CentreY(y));
+                high = std::max(high, canvas.CentreY(y));
+            }
+        }
+    }
+    ASSERT_GT(weight, 0.0);
+    EXPECT_NEAR(sumX / weight, 100.0, 4.0);
+    EXPECT_NEAR(low, 40.0, 2.0);          // capitals sit on the baseline
+    EXPECT_NEAR(high - low, 22.0, 3.0);   // and are about 0.73 em tall
+    EXPECT_GT(text.Width(canvas, "HEARTS", 30), text.Width(canvas, "HEART", 30));
+    EXPECT_NEAR(text.Width(canvas, "HEART", 30, 10.0) - text.Width(canvas, "HEART", 30), 40.0, 1.0);
+}
+
+TEST(AssetgenPictures, EveryPictureTheShowNeedsIsMade)
+{
+    const std::vector<NamedPicture> pictures = MakePictures();
+    std::set<std::string> names;
+    for (const NamedPicture& p : pictures) {
+        names.insert(p.fileName);
+    }
+    const std::string& script = ShowScript();
+    std::istringstream in(script);
+    std::string line;
+    int loaded = 0;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string command, handle, file;
+        words >> command >> handle >> file;
+        if (command == "LoadImage") {
+            EXPECT_TRUE(names.count(file)) << file;
+            ++loaded;
+        }
+    }
+    EXPECT_EQ(loaded, 10);
+    EXPECT_TRUE(names.count("disclaimer.png"));
+}
+
+TEST(AssetgenMusic, FiltersPassTheirBandAndStopTheOther)
+{
+    StateVariableFilter low, high;
+    low.SetCutoff(500.0, 0.0);
+    high.SetCutoff(500.0, 0.0);
+    const double lowPassLow = SineRms(100.0, [&](double x) { return low.LowPass(x); });
+    StateVariableFilter low2;
+    low2.SetCutoff(500.0, 0.0);
+    const double lowPassHigh = SineRms(8000.0, [&](double x) { return low2.LowPass(x); });
+    const double highPassLow = SineRms(100.0, [&](double x) { return high.HighPass(x); });
+    EXPECT_GT(lowPassLow, 0.6);
+    EXPECT_LT(lowPassHigh, 0.01);
+    EXPECT_LT(highPassLow, 0.05);
+}
+
+TEST(AssetgenMusic, EchoesAlternateSidesAndReverbLeavesATail)
+{
+    StereoBus impulse(20000);
+    impulse.left[0] = 1.0f;
+    impulse.right[0] = 1.0f;
+    StereoBus echo(20000);
+    AddPingPongDelay(impulse, echo, 1000, 0.5, 1.0);
+    EXPECT_EQ(echo.left[0], 0.0f);
+    EXPECT_NEAR(echo.left[1000], 1.0f, 1e-6);
+    EXPECT_EQ(echo.right[1000], 0.0f);
+    double rightAround2000 = 0.0;
+    for (size_t i = 1990; i < 2020; ++i) {
+        rightAround2000 += std::fabs(echo.right[i]);
+    }
+    EXPECT_GT(rightAround2000, 0.1);
+
+    StereoBus room(20000);
+    AddReverb(impulse, room, 0.8, 0.4, 1.0);
+    double tail = 0.0;
+    for (size_t i = 5000; i < 20000; ++i) {
+        tail += std::fabs(room.left[i]) + std::fabs(room.right[i]);
+    }
+    EXPECT_GT(tail, 0.01);
+    EXPECT_NE(room.left[3000], room.right[3000]); // the two sides differ
+}
+
+// Rendering the whole track takes seconds, so one test looks at all of it.
+TEST(AssetgenMusic, TrackFollowsItsSectionsAndBeat)
+{
+    const std::vector<float> track = RenderSong();
+    ASSERT_EQ(track.size(), 2u * kFramesPerPosition * kSongPositions);
+    double peak = 0.0;
+    for (float v : track) {
+        peak = std::max(peak, static_cast<double>(std::fabs(v)));
+    }
+    EXPECT_LE(peak, 0.892);
+    EXPECT_GT(peak, 0.5);
+    const auto section = [&](int position, int positions) {
+        return Rms(track, static_cast<size_t>(position) * kFramesPerPosition,
+                   static_cast<size_t>(positions) * kFramesPerPosition);
+    };
+    EXPECT_LT(section(0, 8) * 2.0, section(8, 8));   // the intro is quiet, the kick arrives at 8
+    EXPECT_LT(section(32, 8), section(24, 8));       // the break drops the drums
+    EXPECT_LT(section(32, 8), section(48, 8));
+    EXPECT_LT(section(72, 4) * 2.0, section(64, 4)); // the ending thins out
+    EXPECT_LT(Rms(track, track.size() / 2 - 100, 100), 1e-3); // and falls silent at the end
+
+    // In the groove, the loudest moment of each beat is its first tenth.
+    for (int beat = 32; beat < 64; beat += 5) {
+        const size_t start = static_cast<size_t>(beat) * kFramesPerBeat;
+        const double head = Rms(track, start, kFramesPerBeat / 10);
+        const double rest = Rms(track, start + kFramesPerBeat / 2, kFramesPerBeat / 10);
+        EXPECT_GT(head, rest * 1.5) << beat;
+    }
+}
+
+TEST(AssetgenMusic, EmptyInputStillMakesAValidStream)
+{
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(EncodeOggVorbis({}, kSampleRate, 0.2f, bytes));
+    const std::string path = testing::TempDir() + "assetgen_empty.ogg";
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    OggVorbis_File file;
+    ASSERT_EQ(ov_fopen(path.c_str(), &file), 0);
+    EXPECT_EQ(ov_pcm_total(&file, -1), 0);
+    ov_clear(&file);
+}
 
 TEST(AssetgenMath, MatchesTheStandardLibraryClosely)
 {

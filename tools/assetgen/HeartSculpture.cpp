@@ -64,16 +64,17 @@ public:
         return {flat.x, flat.y, side * depth * std::sqrt(std::max(0.0, 1.0 - s * s))};
     }
 
+    // The surface's slope runs along the ray from the middle; its normal is
+    // taken from that slope rather than from differences along the outline,
+    // which vanish at the tip where the curve stops and turns.
     Vec3 SurfaceNormal(double u, double s, double side, double depth) const
     {
-        const double su = std::clamp(s, 0.02, 0.995);
-        const Vec3 du = Surface(u + 1e-4, su, side, depth) - Surface(u - 1e-4, su, side, depth);
-        const Vec3 ds = Surface(u, su + 1e-4, side, depth) - Surface(u, su - 1e-4, side, depth);
-        Vec3 n = Normalized(Cross(du, ds));
-        if (n.z * side < 0.0) {
-            n = n * -1.0;
-        }
-        return n;
+        const double sc = std::clamp(s, 0.0, 0.995);
+        const Vec3 ray = Outline(u) - centre_;
+        const double reach = Length(ray);
+        const double slope = depth * sc / (std::sqrt(1.0 - sc * sc) * reach);
+        const Vec3 outward = ray * (slope / reach);
+        return Normalized(Vec3{outward.x, outward.y, side});
     }
 
     Vec3 Centre() const { return centre_; }
@@ -287,11 +288,10 @@ MeshPart MakeJewel(Vec3 seat, Vec3 axis)
     const Vec3 point = seat - up * 0.5;
     for (int k = 0; k < kFacets; ++k) {
         const Vec3 t0 = ring(0.24, 0.3, 0.5, k), t1 = ring(0.24, 0.3, 0.5, k + 1);
-        const Vec3 g0 = ring(0.42, 0.0, 0.0, k), g1 = ring(0.42, 0.0, 0.0, k + 1), g2 = ring(0.42, 0.0, 0.0, k + 2);
+        const Vec3 g0 = ring(0.42, 0.0, 0.0, k), g1 = ring(0.42, 0.0, 0.0, k + 1);
         part.AddFlatTriangle(table, t0, t1, up);
         part.AddFlatTriangle(t0, g0, g1, (t0 + g1) * 0.5 - seat);
         part.AddFlatTriangle(t0, g1, t1, (t0 + t1 + g1) * (1.0 / 3.0) - seat);
-        (void)g2;
         part.AddFlatTriangle(g0, point, g1, (g0 + g1) * 0.5 - seat);
     }
     return part;
