@@ -136,9 +136,11 @@ bool EncodeThreeDs(const std::vector<MeshPart>& parts, std::vector<uint8_t>& out
     const size_t meshVersion = s.Open(0x3D3E);
     s.U32(3);
     s.Close(meshVersion);
-    for (size_t i = 0; i < materials.size(); ++i) {
-        // Rose chrome and a deeper red; the player tints by its own light.
-        WriteMaterial(s, materials[i], i == 0 ? 230 : 200, i == 0 ? 200 : 40, i == 0 ? 210 : 70);
+    for (const std::string& material : materials) {
+        // A deep red for the jewel and the orbit, rose chrome for the rest;
+        // the player's heart lights everything by its sphere map instead.
+        const bool ruby = material == "ruby";
+        WriteMaterial(s, material, ruby ? 200 : 230, ruby ? 40 : 200, ruby ? 70 : 210);
     }
     for (const MeshPart& part : parts) {
         WriteObject(s, part);
