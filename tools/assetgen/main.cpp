@@ -16,8 +16,8 @@
 
 namespace {
 
-// Vorbis quality 0.2 keeps the track near 2 MB.
-constexpr float kMusicQuality = 0.2f;
+// Vorbis quality 0.4 (about 128 kbit/s) keeps the track near 2.5 MB.
+constexpr float kMusicQuality = 0.4f;
 
 bool WritePictures(const std::string& directory)
 {
