@@ -60,24 +60,29 @@ double Light(double dx, double dy, double dz, double lx, double ly, double lz, d
     return SmoothStep(outer, inner, c);
 }
 
+// A dark studio: deep violet walls, a rose glow on one side, a black floor,
+// and a few bright soft boxes. Chrome reflecting it reads as dark metal
+// with sharp highlights rather than as a white surface.
 Colour StudioEnvironment(double dx, double dy, double dz)
 {
     Colour c;
     if (dy >= 0.0) {
         const double t = std::sqrt(dy);
-        c = {detmath::Mix(1.0, 0.32, t), detmath::Mix(0.55, 0.26, t), detmath::Mix(0.68, 0.62, t), 1.0};
+        c = {detmath::Mix(0.32, 0.07, t), detmath::Mix(0.10, 0.03, t), detmath::Mix(0.36, 0.16, t), 1.0};
     } else {
         const double t = std::sqrt(-dy);
-        c = {detmath::Mix(0.30, 0.03, t), detmath::Mix(0.08, 0.01, t), detmath::Mix(0.16, 0.04, t), 1.0};
+        c = {detmath::Mix(0.10, 0.01, t), detmath::Mix(0.02, 0.0, t), detmath::Mix(0.07, 0.01, t), 1.0};
     }
-    const double horizon = detmath::Exp(-(dy / 0.035) * (dy / 0.035));
-    const double strip = detmath::Exp(-((dy - 0.3) / 0.025) * ((dy - 0.3) / 0.025)) * (0.6 + 0.4 * dx);
-    const double key = Light(dx, dy, dz, -0.6, 0.7, 0.4, 0.97, 0.9);
-    const double rim = Light(dx, dy, dz, 0.9, 0.2, -0.3, 0.985, 0.95);
-    const double back = Light(dx, dy, dz, 0.1, 0.35, -1.0, 0.99, 0.96);
-    c.r += 0.7 * horizon + 0.6 * strip + key + 0.9 * rim + 0.3 * back;
-    c.g += 0.6 * horizon + 0.6 * strip + key + 0.45 * rim + 0.8 * back;
-    c.b += 0.6 * horizon + 0.6 * strip + key + 0.7 * rim + 0.9 * back;
+    const double roseSide = SmoothStep(0.1, 0.9, -dx) * SmoothStep(-0.3, 0.2, dy) * SmoothStep(0.6, 0.0, dy);
+    const double horizon = detmath::Exp(-(dy / 0.02) * (dy / 0.02));
+    const double strip = detmath::Exp(-((dy - 0.32) / 0.02) * ((dy - 0.32) / 0.02)) * SmoothStep(0.0, 0.5, dx);
+    const double key = Light(dx, dy, dz, -0.5, 0.75, 0.45, 0.975, 0.95);
+    const double rim = Light(dx, dy, dz, 0.95, 0.15, -0.25, 0.99, 0.97);
+    const double back = Light(dx, dy, dz, 0.2, 0.4, -1.0, 0.995, 0.98);
+    const double top = Light(dx, dy, dz, 0.0, 1.0, 0.0, 0.995, 0.985);
+    c.r += 0.45 * roseSide + 0.35 * horizon + 0.8 * strip + key + 1.0 * rim + 0.3 * back + 0.6 * top;
+    c.g += 0.1 * roseSide + 0.2 * horizon + 0.8 * strip + key + 0.5 * rim + 0.8 * back + 0.6 * top;
+    c.b += 0.3 * roseSide + 0.3 * horizon + 0.85 * strip + key + 0.75 * rim + 1.0 * back + 0.7 * top;
     c.r = Clamp(c.r, 0.0, 1.0);
     c.g = Clamp(c.g, 0.0, 1.0);
     c.b = Clamp(c.b, 0.0, 1.0);
@@ -118,7 +123,7 @@ Canvas MakeNoise()
         (void)x;
         const double grey = std::floor(random.Unit() * 16.0) / 15.0;
         const double level = Clamp(grey * 0.85 + rowLift[static_cast<size_t>(row)], 0.0, 1.0);
-        const double alpha = Clamp(0.22 + 0.38 * level + 0.5 * rowLift[static_cast<size_t>(row)], 0.0, 0.85);
+        const double alpha = Clamp(0.12 + 0.3 * level + 0.45 * rowLift[static_cast<size_t>(row)], 0.0, 0.7);
         return Colour{level, level, level, std::floor(alpha * 8.0) / 8.0};
     });
     return canvas;
