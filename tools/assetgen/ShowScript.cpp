@@ -63,7 +63,7 @@ DefinePattern 5 .*...x.......x..
 // 6: the outro, one flash per bar.
 DefinePattern 6 .x..............
 
-// Authors: uncomment to start the show at the rise.
+// Authors: uncomment to start at the rise; heart pieces due before it stay hidden.
 // Goto #40.0
 
 // --- intro: the violet logo alone, pads and a plucked arpeggio ------------
