@@ -1,12 +1,9 @@
 #include "demo/Timeline.h"
 #include "demo/TimelineHost.h"
 
+#include "app/ProcessObjects.h"
 #include "app/ShowError.h"
 #include "resources/ImageRegistry.h"
-#include "resources/MCSounds.h"
-
-// The global music player, owned with the other process-wide objects.
-MCSounds* GetMusic();
 
 namespace {
 
