@@ -31,7 +31,40 @@ void* operator new(std::size_t size)
     throw std::bad_alloc();
 }
 
+// Every form that a library may pair with the ones above goes to malloc too,
+// so that memory allocated by one form and freed by another still matches.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    ++g_allocations;
+    return std::malloc(size ? size : 1);
+}
+
 void operator delete(void* memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete(void* memory, const std::nothrow_t&) noexcept
+{
+    std::free(memory);
+}
+
+void* operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    return operator new(size, std::nothrow);
+}
+
+void operator delete[](void* memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete[](void* memory, std::size_t) noexcept
 {
     std::free(memory);
 }
