@@ -240,6 +240,15 @@ protected:
     int changes = 0;
 };
 
+// GL texture names in use among the first few hundred.
+int LiveTextures()
+{
+    int count = 0;
+    for (GLuint name = 1; name < 512; ++name)
+        count += glIsTexture(name) ? 1 : 0;
+    return count;
+}
+
 bool SameBlocks(const Blocks& a, const Blocks& b)
 {
     return std::memcmp(a.data(), b.data(), sizeof(Blocks)) == 0;
@@ -258,6 +267,8 @@ TEST_F(PreviewTest, ReloadAfterTheScriptChangesKeepsTheTimeAndShowsTheChange)
     EXPECT_TRUE(ShowsColour(Middle(), kRed));
     EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), 0u);
     const uint32_t musicBefore = preview.MusicHandle();
+    const int texturesOfOneShow = LiveTextures();
+    EXPECT_GE(texturesOfOneShow, 12);
 
     // Nothing changed: nothing is rebuilt.
     Steps(2, 100);
@@ -286,6 +297,8 @@ TEST_F(PreviewTest, ReloadAfterTheScriptChangesKeepsTheTimeAndShowsTheChange)
     preview.Step(50, {PreviewAction::Reload});
     EXPECT_EQ(preview.BuildCount(), 4);
     EXPECT_EQ(preview.Time(), 1450u);
+    // The shows replaced took their pictures with them.
+    EXPECT_EQ(LiveTextures(), texturesOfOneShow);
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
