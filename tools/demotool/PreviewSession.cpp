@@ -144,6 +144,9 @@ void PreviewSession::SeekPositions(int32_t count)
         return;
     const Timeline& timeline = show->GetTimeline();
     const double perPosition = timeline.MsPerPosition();
+    // A tempo above 60000 beats per minute makes beats of 0 ms.
+    if (perPosition <= 0.0)
+        return;
     const double position = std::floor(Time() / perPosition) + count;
     double target = std::max(0.0, position * perPosition);
     if (timeline.EndTime() != Timeline::kNoTime)
