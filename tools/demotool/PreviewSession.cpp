@@ -241,7 +241,7 @@ void PreviewSession::Reload()
     if (!Rebuild(time, false))
         return;
     const Timeline& timeline = show->GetTimeline();
-    std::fprintf(report, "preview: reloaded, playing on from %s (%u ms)\n",
+    std::fprintf(report, "preview: reloaded at %s (%u ms)\n",
                  ShowTimeText(Time(), timeline.MsPerPosition(), timeline.MsPerBeat()).c_str(), Time());
     std::fflush(report);
 }
