@@ -99,23 +99,13 @@ bool PreviewSession::Rebuild(std::optional<uint32_t> time, bool moveMusic)
 {
     ++buildCount;
     auto attempt = std::make_unique<PreviewShow>();
-    bool ok = attempt->Build();
-
-    std::unique_ptr<PreviewMusic> nextMusic;
-    const std::string& musicPath = attempt->MusicPath();
-    if (ok && !musicPath.empty() && !(music && music->IsCurrentFor(musicPath))) {
-        nextMusic = std::make_unique<PreviewMusic>();
-        std::string error;
-        if (!nextMusic->Open(musicPath, error)) {
-            attempt->AddFault(error);
-            ok = false;
-        }
-    }
+    const bool built = attempt->Build();
+    std::unique_ptr<PreviewMusic> nextMusic = built ? NewMusicFor(*attempt) : nullptr;
     // Watched whether good or not, so that mending a file brings the show in.
     WatchFilesOf(*attempt);
     for (const std::string& note : attempt->Notes())
         std::fprintf(report, "preview: %s\n", note.c_str());
-    if (!ok) {
+    if (!built || !attempt->Faults().empty()) {
         faults = attempt->Faults();
         ReportFaults(show != nullptr);
         return false;
@@ -126,16 +116,33 @@ bool PreviewSession::Rebuild(std::optional<uint32_t> time, bool moveMusic)
     attempt->StartAt(start);
     // The old show's effects and pictures go before the new one draws.
     show = std::move(attempt);
-    if (nextMusic || musicPath.empty()) {
+    if (nextMusic || show->MusicPath().empty()) {
         music = std::move(nextMusic);
         moveMusic = true;
     }
+    // Music held at the end plays again from the new show's time.
     if (atEnd)
         moveMusic = true;
     atEnd = false;
     if (music && moveMusic)
         music->PlayFrom(start, paused);
     return true;
+}
+
+// A new stream only when the script names another file or the file has
+// changed; otherwise the one playing goes on undisturbed. A file the audio
+// layer refuses is a fault of the show.
+std::unique_ptr<PreviewMusic> PreviewSession::NewMusicFor(PreviewShow& attempt) const
+{
+    const std::string& path = attempt.MusicPath();
+    if (path.empty() || (music && music->IsCurrentFor(path)))
+        return nullptr;
+    auto opened = std::make_unique<PreviewMusic>();
+    std::string error;
+    if (opened->Open(path, error))
+        return opened;
+    attempt.AddFault(error);
+    return nullptr;
 }
 
 void PreviewSession::SeekPositions(int32_t count)

@@ -73,6 +73,7 @@ private:
     // Builds anew and starts at `time` (the script's start when empty).
     // `moveMusic` puts the music there too; a reload keeps it running.
     bool Rebuild(std::optional<uint32_t> time, bool moveMusic);
+    std::unique_ptr<PreviewMusic> NewMusicFor(PreviewShow& attempt) const;
     void Reload();
     void SeekPositions(int32_t count);
     void TogglePause();
