@@ -376,6 +376,43 @@ TEST_F(PreviewTest, WithoutAGoodShowNothingPlaysUntilTheFilesAreMended)
     EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), MusicBytes(2 * kMsPerPosition));
 }
 
+TEST_F(PreviewTest, ChangedMusicComesInAtTheTimeReachedAndBadMusicIsAFault)
+{
+    WriteScript(kRedShow);
+    PreviewSession& preview = NewSession();
+    ASSERT_TRUE(preview.Start());
+    Steps(10, 100);
+    const uint32_t first = preview.MusicHandle();
+    ASSERT_NE(first, 0u);
+
+    ASSERT_TRUE(WriteSilence("data/music/track.wav", kMusicSeconds / 2));
+    fs::last_write_time("data/music/track.wav", fs::file_time_type::clock::now() + std::chrono::seconds(++changes));
+    Steps(1, 100);
+    const uint32_t second = preview.MusicHandle();
+    EXPECT_NE(second, first);
+    EXPECT_EQ(AudioChannelLength(first), ~uint64_t(0)) << "the replaced stream is still open";
+    EXPECT_EQ(AudioChannelPosition(second), MusicBytes(1000));
+    EXPECT_TRUE(AudioChannelIsPlaying(second));
+
+    WriteFileChanged("data/music/track.wav", "no music at all");
+    Steps(1, 100);
+    ASSERT_EQ(preview.Faults().size(), 1u);
+    EXPECT_NE(preview.Faults()[0].find("the music data/music/track.wav cannot be played"), std::string::npos)
+        << preview.Faults()[0];
+    EXPECT_EQ(preview.MusicHandle(), second);
+    EXPECT_EQ(preview.Time(), 1200u);
+
+    // A script without music leaves the preview silent.
+    std::string silent = kRedShow;
+    const size_t musicLine = silent.find("LoadMusic");
+    silent.erase(musicLine, silent.find('\n', musicLine) + 1 - musicLine);
+    WriteScript(silent);
+    Steps(1, 100);
+    EXPECT_TRUE(preview.Faults().empty());
+    EXPECT_EQ(preview.MusicHandle(), 0u);
+    EXPECT_TRUE(ShowsColour(Middle(), kRed));
+}
+
 TEST_F(PreviewTest, SeekLandsWithTheBlocksOfAFreshStartThroughGoto)
 {
     constexpr uint32_t kTarget = 9 * kMsPerPosition;
