@@ -502,6 +502,27 @@ bool BASS_ChannelPlay(uint32_t handle, bool restart)
     return StartMixing(*stream, from);
 }
 
+bool BASS_ChannelPause(uint32_t handle)
+{
+    if (!output.initialised)
+        return Fail(kAudioErrorNotInitialised);
+    Stream* stream = FindStream(handle);
+    if (!stream)
+        return Fail(kAudioErrorHandle);
+    SettleEndedStream();
+
+    if (output.outputOff) {
+        if (!stream->playing)
+            return Fail(kAudioErrorNotPlaying);
+        stream->playing = false;
+        return Succeed();
+    }
+    if (stream != output.current)
+        return Fail(kAudioErrorNotPlaying);
+    StopCurrent();
+    return Succeed();
+}
+
 uint64_t BASS_ChannelSeconds2Bytes(uint32_t handle, float seconds)
 {
     if (!output.initialised)

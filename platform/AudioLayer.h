@@ -25,6 +25,7 @@ enum AudioErrorCode : int {
     kAudioErrorDriver = 3,         // the output device could not be opened
     kAudioErrorOutputFormat = 6,   // output rate outside what the layer mixes
     kAudioErrorNotInitialised = 8,
+    kAudioErrorNotPlaying = 24,    // pausing a stream that is not playing
     kAudioErrorFileFormat = 41,    // not a music file the decoders accept
     kAudioErrorHandle = 101,       // no open stream has this handle
     kAudioErrorPosition = 102,     // beyond the end of the stream
@@ -51,6 +52,10 @@ uint32_t BASS_StreamCreateFile(bool inMemory, const void* file, uint32_t offset,
 // Starts the stream, from the beginning when `restart` is set, else from its
 // current position.
 bool BASS_ChannelPlay(uint32_t handle, bool restart);
+
+// Stops the stream where it stands; BASS_ChannelPlay without `restart` goes
+// on from there. Fails when the stream is not playing.
+bool BASS_ChannelPause(uint32_t handle);
 
 // Whole sample frames in `seconds`, as bytes. ~0 on failure.
 uint64_t BASS_ChannelSeconds2Bytes(uint32_t handle, float seconds);

@@ -299,6 +299,61 @@ TEST_F(Music, StreamPlaysOnceAndStopsAtItsEnd)
     EXPECT_LT(AudioChannelPosition(channel), length / 2);
 }
 
+TEST_F(Music, PauseHoldsThePositionUntilPlayWithoutRestartGoesOnFromIt)
+{
+    MCSounds music;
+    ASSERT_TRUE(music.LoadStream(tracks.ogg.c_str()));
+    const uint32_t channel = music.Channel();
+    EXPECT_FALSE(BASS_ChannelPause(channel));
+    EXPECT_EQ(BASS_ErrorGetCode(), kAudioErrorNotPlaying);
+
+    ASSERT_TRUE(music.SetPosition(30000));
+    ASSERT_TRUE(BASS_ChannelPlay(channel, false));
+    SleepSeconds(0.1);
+    ASSERT_TRUE(BASS_ChannelPause(channel));
+    EXPECT_FALSE(AudioChannelIsPlaying(channel));
+    const uint64_t held = AudioChannelPosition(channel);
+    EXPECT_GT(held, 30 * kBytesPerSecond);
+    SleepSeconds(0.2);
+    EXPECT_EQ(AudioChannelPosition(channel), held);
+    EXPECT_FALSE(BASS_ChannelPause(channel));
+    EXPECT_EQ(BASS_ErrorGetCode(), kAudioErrorNotPlaying);
+
+    // A paused stream that is moved stays paused at its new place.
+    ASSERT_TRUE(music.SetPosition(60000));
+    EXPECT_FALSE(AudioChannelIsPlaying(channel));
+    EXPECT_EQ(AudioChannelPosition(channel), 60 * kBytesPerSecond);
+
+    ASSERT_TRUE(BASS_ChannelPlay(channel, false));
+    EXPECT_TRUE(AudioChannelIsPlaying(channel));
+    SleepSeconds(0.1);
+    EXPECT_GT(AudioChannelPositionSeconds(channel), 60.0);
+    EXPECT_LT(AudioChannelPositionSeconds(channel), 65.0);
+    EXPECT_FALSE(BASS_ChannelPause(0));
+    EXPECT_EQ(BASS_ErrorGetCode(), kAudioErrorHandle);
+}
+
+TEST_F(Music, PauseWithOutputOffOnlyMarksTheStream)
+{
+    AudioSetOutputOff(true);
+    {
+        AudioDriverOverride noSuchDriver("no-such-driver");
+        MCSounds music;
+        ASSERT_TRUE(music.LoadStream(tracks.ogg.c_str()));
+        const uint32_t channel = music.Channel();
+        ASSERT_TRUE(music.SetPosition(40000));
+        ASSERT_TRUE(BASS_ChannelPlay(channel, false));
+        EXPECT_TRUE(AudioChannelIsPlaying(channel));
+        EXPECT_TRUE(BASS_ChannelPause(channel));
+        EXPECT_FALSE(AudioChannelIsPlaying(channel));
+        EXPECT_FALSE(BASS_ChannelPause(channel));
+        ASSERT_TRUE(BASS_ChannelPlay(channel, false));
+        EXPECT_TRUE(AudioChannelIsPlaying(channel));
+        EXPECT_EQ(AudioChannelPosition(channel), 40 * kBytesPerSecond);
+    }
+    AudioSetOutputOff(false);
+}
+
 TEST_F(Music, WithoutAStreamPlayAndSetPositionDoNothingVisible)
 {
     MCSounds music;

@@ -1,0 +1,64 @@
+#include "app/GLWindow.h"
+#include "app/ProcessObjects.h"
+#include "effects/RenderHelper.h"
+#include "platform/AudioLayer.h"
+#include "resources/MCSounds.h"
+#include "tools/demotool/PreviewShow.h"
+
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+// What one reload of the preview costs: a whole show built from the files
+// (script, pictures, mesh, effects) and started, the one before it dropped.
+// Runs on the show in the source tree's data/, or in DEMO_SHOW_DIR when set.
+void BM_RebuildShow(benchmark::State& state)
+{
+    const char* chosen = std::getenv("DEMO_SHOW_DIR");
+    std::error_code error;
+    std::filesystem::current_path(chosen ? chosen : DEMO_SOURCE_DIR, error);
+    if (error || !std::filesystem::exists(PreviewShow::kScriptPath)) {
+        state.SkipWithError("no show: data/script.txt is missing");
+        return;
+    }
+    SDL_setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    AudioSetOutputOff(true);
+    GLWindow window;
+    window.AllowMultisample(false);
+    InstallGLWindow(&window);
+    if (!window.Create({"bench", 800, 600, 32, false})) {
+        state.SkipWithError("no OpenGL context");
+        InstallGLWindow(nullptr);
+        return;
+    }
+    {
+        MCSounds music;
+        InstallMusic(&music);
+        RenderHelper helper;
+        InstallRenderHelper(&helper);
+
+        std::unique_ptr<PreviewShow> show;
+        for (auto _ : state) {
+            auto next = std::make_unique<PreviewShow>();
+            if (!next->Build()) {
+                state.SkipWithError("the show has faults");
+                break;
+            }
+            next->StartAt(20000);
+            show = std::move(next);
+        }
+        show.reset();
+        InstallRenderHelper(nullptr);
+        InstallMusic(nullptr);
+    }
+    window.Destroy();
+    InstallGLWindow(nullptr);
+}
+BENCHMARK(BM_RebuildShow)->Unit(benchmark::kMillisecond);
+
+} // namespace

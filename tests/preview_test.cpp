@@ -1,0 +1,598 @@
+#include "app/Keyboard.h"
+#include "app/ProcessObjects.h"
+#include "demo/Timeline.h"
+#include "effects/RenderHelper.h"
+#include "platform/AudioLayer.h"
+#include "platform/Messages.h"
+#include "resources/MCSounds.h"
+#include "tests/support/Fakes.h"
+#include "tests/support/HeadlessGL.h"
+#include "tests/support/MeshFiles.h"
+#include "tests/support/PngWriter.h"
+#include "tools/demotool/FileWatch.h"
+#include "tools/demotool/PreviewKeys.h"
+#include "tools/demotool/PreviewSession.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Blocks = std::array<EffectParams, Timeline::kEffectSlots>;
+
+struct Colour {
+    uint8_t r, g, b;
+};
+
+constexpr Colour kRed{255, 0, 0};
+constexpr Colour kGreen{0, 255, 0};
+constexpr Colour kBlack{0, 0, 0};
+constexpr Colour kGrey{128, 128, 128};
+
+constexpr uint32_t kMusicSeconds = 60;
+constexpr uint32_t kMsPerPosition = 1920;
+
+// Everything the effects need, then the frame clear and composition, and the
+// picture scene showing "pic1" (red) unless the test says otherwise.
+std::string ShowScript(const std::string& timedLines)
+{
+    std::string script = "Define _IMG_DIR=data/png/\n"
+                         "Define _MUSIC_DIR=data/music/\n";
+    for (const char* name : {"envmap", "noise", "logo", "lumora", "pic1", "pic2", "pic3", "pic4", "pic5", "pic6"})
+        script += std::string("LoadImage ") + name + " " + name + ".png\n";
+    script += "LoadMusic track.wav 125 4\n"
+              "#0.0 Set scene.0.RUN\n"
+              "#0.0 Set scene.4.RUN\n"
+              "#0.0 Set scene.5.RUN\n";
+    return script + timedLines;
+}
+
+const std::string kRedShow = ShowScript("#0.0 Set scene.4.lng.0 0\n");
+const std::string kGreenShow = ShowScript("#0.0 Set scene.4.lng.0 1\n");
+
+// Sets, fades, triggers and patterns on either side of position 9, on effect
+// slots and beyond them.
+const std::string kBusyShow = ShowScript("DefinePattern 0 x.*.\n"
+                                         "DefinePattern 1 ab..c\n"
+                                         "#0.0 Set scene.4.lng.0 0\n"
+                                         "#1.0 UsePattern 0\n"
+                                         "#2.0 Set scene.3.dbl.1 2.5\n"
+                                         "#3.0 Set scene.9.lng.2 7\n"
+                                         "#4.0 Set scene.4.lng.0 1\n"
+                                         "#5.0 Trig scene.2.bool.3 true\n"
+                                         "#6.0 Fade scene.2.dbl.0 from 1.0 to 3.0 time #6.0\n"
+                                         "#8.2 UsePattern 1\n"
+                                         "#9.0 Trig scene.7.bool.5 true\n"
+                                         "#9.1 Set scene.3.dbl.1 -1.25\n"
+                                         "#9.2 Fade scene.40.dbl.9 from 0.0 to 2.0 time #1.0\n"
+                                         "#10.0 Set scene.4.lng.0 2\n");
+
+// A silent mono WAV of the given length.
+bool WriteSilence(const fs::path& path, uint32_t seconds)
+{
+    const uint32_t rate = 8000;
+    const uint32_t dataBytes = rate * seconds * 2;
+    std::vector<uint8_t> bytes(44 + size_t(dataBytes), 0);
+    size_t at = 0;
+    auto put = [&](const char* text) {
+        std::memcpy(&bytes[at], text, 4);
+        at += 4;
+    };
+    auto putNumber = [&](uint32_t value, int size) {
+        for (int i = 0; i < size; ++i)
+            bytes[at++] = uint8_t(value >> (8 * i));
+    };
+    put("RIFF");
+    putNumber(36 + dataBytes, 4);
+    put("WAVE");
+    put("fmt ");
+    putNumber(16, 4);
+    putNumber(1, 2); // PCM
+    putNumber(1, 2); // mono
+    putNumber(rate, 4);
+    putNumber(rate * 2, 4);
+    putNumber(2, 2);
+    putNumber(16, 2);
+    put("data");
+    putNumber(dataBytes, 4);
+    return WriteFileBytes(path.string(), bytes);
+}
+
+bool WriteSolidPng(const fs::path& path, Colour colour)
+{
+    std::vector<uint8_t> rgba;
+    for (int i = 0; i < 8 * 8; ++i)
+        rgba.insert(rgba.end(), {colour.r, colour.g, colour.b, 255});
+    return WriteRgbaPng(path.string(), 8, 8, rgba);
+}
+
+::testing::AssertionResult ShowsColour(const Rgba& pixel, Colour expected)
+{
+    return NearColour(pixel, expected.r, expected.g, expected.b, 40);
+}
+
+// A show directory of its own, entered for the test, with a real context, the
+// process-wide objects and music that only pretends to play, so that its
+// position stands exactly where the preview put it.
+class PreviewTest : public GLTest {
+protected:
+    int32_t ContextWidth() const override { return 800; }
+    int32_t ContextHeight() const override { return 600; }
+
+    void SetUp() override
+    {
+        GLTest::SetUp();
+        directory = fs::temp_directory_path() /
+                    ("preview_test_" + std::to_string(getpid()) + "_" +
+                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(directory / "data" / "png");
+        fs::create_directories(directory / "data" / "3ds");
+        fs::create_directories(directory / "data" / "music");
+        previous = fs::current_path();
+        fs::current_path(directory);
+
+        for (const char* name : {"envmap", "noise", "logo", "lumora", "pic3", "pic4", "pic5", "pic6"})
+            ASSERT_TRUE(WriteSolidPng(Picture(name), std::strcmp(name, "logo") == 0 ? kBlack : kGrey));
+        ASSERT_TRUE(WriteSolidPng(Picture("pic1"), kRed));
+        ASSERT_TRUE(WriteSolidPng(Picture("pic2"), kGreen));
+        ASSERT_TRUE(WriteFileBytes("data/3ds/cordel.3ds",
+                                   MakeMeshFile({FileMaterial("shell")}, {MakeSquare("a", 0, 0, 0, 1, "shell")})));
+        ASSERT_TRUE(WriteSilence("data/music/track.wav", kMusicSeconds));
+
+        AudioSetOutputOff(true);
+        music.emplace();
+        InstallMusic(&*music);
+        helper.emplace();
+        InstallRenderHelper(&*helper);
+        report = std::tmpfile();
+        ASSERT_NE(report, nullptr);
+    }
+
+    void TearDown() override
+    {
+        session.reset();
+        InstallRenderHelper(nullptr);
+        helper.reset();
+        InstallMusic(nullptr);
+        music.reset();
+        AudioSetOutputOff(false);
+        if (report)
+            std::fclose(report);
+        fs::current_path(previous);
+        std::error_code ignored;
+        fs::remove_all(directory, ignored);
+        GLTest::TearDown();
+    }
+
+    static fs::path Picture(const std::string& name) { return fs::path("data/png") / (name + ".png"); }
+
+    // Written with a modification time of its own, later than any before, so
+    // that the change shows however coarse the file system's clock is.
+    void WriteFileChanged(const fs::path& path, const std::string& text)
+    {
+        std::ofstream(path, std::ios::binary) << text;
+        fs::last_write_time(path, fs::file_time_type::clock::now() + std::chrono::seconds(++changes));
+    }
+    void WriteScript(const std::string& text) { WriteFileChanged("data/script.txt", text); }
+
+    PreviewSession& NewSession()
+    {
+        session.reset();
+        session.emplace(report, 0);
+        return *session;
+    }
+
+    void Steps(int count, uint32_t elapsed, std::vector<Blocks>* history = nullptr)
+    {
+        for (int i = 0; i < count; ++i) {
+            session->Step(elapsed, {});
+            if (history)
+                history->push_back(CurrentBlocks());
+        }
+    }
+
+    Blocks CurrentBlocks()
+    {
+        Blocks blocks{};
+        Timeline* timeline = const_cast<Timeline*>(session->CurrentTimeline());
+        for (int32_t i = 0; i < Timeline::kEffectSlots; ++i)
+            blocks[size_t(i)] = timeline->Params(i);
+        return blocks;
+    }
+
+    Rgba Middle() const { return Pixel(400, 300); }
+
+    std::string ReportText()
+    {
+        std::fflush(report);
+        std::rewind(report);
+        std::string text;
+        char chunk[512];
+        size_t got;
+        while ((got = std::fread(chunk, 1, sizeof chunk, report)) > 0)
+            text.append(chunk, got);
+        return text;
+    }
+
+    uint64_t MusicBytes(uint32_t milliseconds) const
+    {
+        return BASS_ChannelSeconds2Bytes(session->MusicHandle(), float(milliseconds * 0.001));
+    }
+
+    fs::path directory;
+    fs::path previous;
+    std::optional<MCSounds> music;
+    std::optional<RenderHelper> helper;
+    std::optional<PreviewSession> session;
+    RecordingMessageBoxes boxes;
+    FILE* report = nullptr;
+    int changes = 0;
+};
+
+// GL texture names in use among the first few hundred.
+int LiveTextures()
+{
+    int count = 0;
+    for (GLuint name = 1; name < 512; ++name)
+        count += glIsTexture(name) ? 1 : 0;
+    return count;
+}
+
+bool SameBlocks(const Blocks& a, const Blocks& b)
+{
+    return std::memcmp(a.data(), b.data(), sizeof(Blocks)) == 0;
+}
+
+} // namespace
+
+TEST_F(PreviewTest, ReloadAfterTheScriptChangesKeepsTheTimeAndShowsTheChange)
+{
+    WriteScript(kRedShow);
+    PreviewSession& preview = NewSession();
+    ASSERT_TRUE(preview.Start());
+    EXPECT_EQ(preview.BuildCount(), 1);
+    Steps(10, 100);
+    EXPECT_EQ(preview.Time(), 1000u);
+    EXPECT_TRUE(ShowsColour(Middle(), kRed));
+    EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), 0u);
+    const uint32_t musicBefore = preview.MusicHandle();
+    const int texturesOfOneShow = LiveTextures();
+    EXPECT_GE(texturesOfOneShow, 12);
+
+    // Nothing changed: nothing is rebuilt.
+    Steps(2, 100);
+    EXPECT_EQ(preview.BuildCount(), 1);
+
+    WriteScript(kGreenShow);
+    Steps(1, 100);
+    EXPECT_EQ(preview.BuildCount(), 2);
+    EXPECT_EQ(preview.Time(), 1300u);
+    EXPECT_TRUE(ShowsColour(Middle(), kGreen));
+    EXPECT_TRUE(preview.Faults().empty());
+    // The same music file: the stream is kept and not moved.
+    EXPECT_EQ(preview.MusicHandle(), musicBefore);
+    EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), 0u);
+    EXPECT_NE(ReportText().find("data/script.txt changed"), std::string::npos) << ReportText();
+
+    // A picture changed on disk comes in as well, the time still kept.
+    ASSERT_TRUE(WriteSolidPng(Picture("pic2"), {0, 0, 255}));
+    fs::last_write_time(Picture("pic2"), fs::file_time_type::clock::now() + std::chrono::seconds(++changes));
+    Steps(1, 100);
+    EXPECT_EQ(preview.BuildCount(), 3);
+    EXPECT_EQ(preview.Time(), 1400u);
+    EXPECT_TRUE(ShowsColour(Middle(), {0, 0, 255}));
+
+    // F5 rebuilds without any change.
+    preview.Step(50, {PreviewAction::Reload});
+    EXPECT_EQ(preview.BuildCount(), 4);
+    EXPECT_EQ(preview.Time(), 1450u);
+    // The shows replaced took their pictures with them.
+    EXPECT_EQ(LiveTextures(), texturesOfOneShow);
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(PreviewTest, FaultsInAReloadedScriptLeaveTheLastGoodShowRunningAndAreReported)
+{
+    WriteScript(kRedShow);
+    PreviewSession& preview = NewSession();
+    ASSERT_TRUE(preview.Start());
+    Steps(5, 100);
+
+    WriteScript(kGreenShow + "#1.0 Set scene.4.lng.0 1\nthis is no command\n#2.0 Fade scene.4\n");
+    Steps(1, 100);
+    EXPECT_EQ(preview.BuildCount(), 2);
+    ASSERT_EQ(preview.Faults().size(), 2u);
+    EXPECT_NE(preview.Faults()[0].find("data/script.txt:"), std::string::npos);
+    EXPECT_NE(preview.Faults()[0].find("Syntax error: this is no command"), std::string::npos) << preview.Faults()[0];
+    EXPECT_NE(preview.Title().find("2 faults"), std::string::npos) << preview.Title();
+    EXPECT_NE(preview.Title().find("Syntax error"), std::string::npos) << preview.Title();
+    const std::string told = ReportText();
+    EXPECT_NE(told.find("the last good show plays on"), std::string::npos) << told;
+    EXPECT_NE(told.find("Syntax error: this is no command"), std::string::npos) << told;
+    EXPECT_TRUE(boxes.boxes.empty());
+
+    // The old show goes on, in time and in picture.
+    EXPECT_EQ(preview.Time(), 600u);
+    Steps(3, 100);
+    EXPECT_EQ(preview.Time(), 900u);
+    EXPECT_TRUE(ShowsColour(Middle(), kRed));
+
+    // An unreadable picture is a fault too.
+    WriteScript(kGreenShow);
+    WriteFileChanged(Picture("pic2"), "not a picture");
+    Steps(1, 100);
+    ASSERT_FALSE(preview.Faults().empty());
+    EXPECT_NE(preview.Faults()[0].find("data/png/pic2.png cannot be read"), std::string::npos) << preview.Faults()[0];
+    EXPECT_TRUE(ShowsColour(Middle(), kRed));
+    EXPECT_EQ(preview.Time(), 1000u);
+
+    // Mended, the new show comes in at the time reached.
+    ASSERT_TRUE(WriteSolidPng(Picture("pic2"), kGreen));
+    fs::last_write_time(Picture("pic2"), fs::file_time_type::clock::now() + std::chrono::seconds(++changes));
+    Steps(1, 100);
+    EXPECT_TRUE(preview.Faults().empty());
+    EXPECT_EQ(preview.Time(), 1100u);
+    EXPECT_TRUE(ShowsColour(Middle(), kGreen));
+    EXPECT_EQ(preview.Title().find("fault"), std::string::npos) << preview.Title();
+}
+
+TEST_F(PreviewTest, WithoutAGoodShowNothingPlaysUntilTheFilesAreMended)
+{
+    WriteScript(ShowScript("#0.0 Set scene.4.lng.0 0\nLoadImage pic1\n"));
+    PreviewSession& preview = NewSession();
+    EXPECT_FALSE(preview.Start());
+    EXPECT_FALSE(preview.HasShow());
+    ASSERT_EQ(preview.Faults().size(), 1u);
+    EXPECT_NE(preview.Faults()[0].find("Missing image handle or filename"), std::string::npos);
+    Steps(2, 100);
+    EXPECT_TRUE(ShowsColour(Middle(), kBlack));
+    EXPECT_NE(preview.Title().find("no show"), std::string::npos);
+    EXPECT_NE(ReportText().find("nothing to play"), std::string::npos);
+
+    // A script that lacks a picture the effects need says which.
+    WriteScript("Define _IMG_DIR=data/png/\nLoadImage envmap envmap.png\n#0.0 Set scene.0.RUN\n");
+    Steps(1, 100);
+    ASSERT_EQ(preview.Faults().size(), 1u);
+    EXPECT_NE(preview.Faults()[0].find("noise"), std::string::npos) << preview.Faults()[0];
+    EXPECT_FALSE(preview.HasShow());
+
+    WriteScript(ShowScript("Goto #2.0\n#0.0 Set scene.4.lng.0 0\n"));
+    Steps(1, 100);
+    ASSERT_TRUE(preview.HasShow());
+    // Nothing played before: the show starts where its script says.
+    EXPECT_EQ(preview.Time(), 2 * kMsPerPosition + 100);
+    EXPECT_TRUE(ShowsColour(Middle(), kRed));
+    EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), MusicBytes(2 * kMsPerPosition));
+}
+
+TEST_F(PreviewTest, ChangedMusicComesInAtTheTimeReachedAndBadMusicIsAFault)
+{
+    WriteScript(kRedShow);
+    PreviewSession& preview = NewSession();
+    ASSERT_TRUE(preview.Start());
+    Steps(10, 100);
+    const uint32_t first = preview.MusicHandle();
+    ASSERT_NE(first, 0u);
+
+    ASSERT_TRUE(WriteSilence("data/music/track.wav", kMusicSeconds / 2));
+    fs::last_write_time("data/music/track.wav", fs::file_time_type::clock::now() + std::chrono::seconds(++changes));
+    Steps(1, 100);
+    const uint32_t second = preview.MusicHandle();
+    EXPECT_NE(second, first);
+    EXPECT_EQ(AudioChannelLength(first), ~uint64_t(0)) << "the replaced stream is still open";
+    EXPECT_EQ(AudioChannelPosition(second), MusicBytes(1000));
+    EXPECT_TRUE(AudioChannelIsPlaying(second));
+
+    WriteFileChanged("data/music/track.wav", "no music at all");
+    Steps(1, 100);
+    ASSERT_EQ(preview.Faults().size(), 1u);
+    EXPECT_NE(preview.Faults()[0].find("the music data/music/track.wav cannot be played"), std::string::npos)
+        << preview.Faults()[0];
+    EXPECT_EQ(preview.MusicHandle(), second);
+    EXPECT_EQ(preview.Time(), 1200u);
+
+    // A script without music leaves the preview silent.
+    std::string silent = kRedShow;
+    const size_t musicLine = silent.find("LoadMusic");
+    silent.erase(musicLine, silent.find('\n', musicLine) + 1 - musicLine);
+    WriteScript(silent);
+    Steps(1, 100);
+    EXPECT_TRUE(preview.Faults().empty());
+    EXPECT_EQ(preview.MusicHandle(), 0u);
+    EXPECT_TRUE(ShowsColour(Middle(), kRed));
+}
+
+TEST_F(PreviewTest, SeekLandsWithTheBlocksOfAFreshStartThroughGoto)
+{
+    constexpr uint32_t kTarget = 9 * kMsPerPosition;
+    constexpr int kFrames = 30;
+    std::vector<Blocks> sought;
+    {
+        WriteScript(kBusyShow);
+        PreviewSession& preview = NewSession();
+        ASSERT_TRUE(preview.Start());
+        Steps(3, 100);
+        preview.Step(40, {PreviewAction::ForwardEight, PreviewAction::ForwardOne});
+        EXPECT_EQ(preview.Time(), kTarget + 40);
+        EXPECT_EQ(preview.BuildCount(), 3);
+        EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), MusicBytes(kTarget));
+        EXPECT_TRUE(AudioChannelIsPlaying(preview.MusicHandle()));
+        sought.push_back(CurrentBlocks());
+        Steps(kFrames - 1, 80, &sought);
+        EXPECT_EQ(preview.Time(), kTarget + 40 + (kFrames - 1) * 80);
+    }
+    std::vector<Blocks> fresh;
+    {
+        WriteScript("Goto #9.0\n" + kBusyShow);
+        PreviewSession& preview = NewSession();
+        ASSERT_TRUE(preview.Start());
+        EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), MusicBytes(kTarget));
+        Steps(1, 40, &fresh);
+        Steps(kFrames - 1, 80, &fresh);
+    }
+    ASSERT_EQ(sought.size(), fresh.size());
+    for (size_t frame = 0; frame < fresh.size(); ++frame)
+        ASSERT_TRUE(SameBlocks(sought[frame], fresh[frame])) << "first differs in frame " << frame;
+    // The busy part of the script reached the blocks at all.
+    EXPECT_EQ(fresh.back()[3].dbl[1], -1.25);
+    EXPECT_EQ(fresh.back()[9].lng[2], 7);
+    EXPECT_GT(fresh.back()[40].dbl[9], 0.0);
+}
+
+TEST_F(PreviewTest, SeeksGoByWholePositionsWithinTheShowAndHomeGoesToTheScriptStart)
+{
+    WriteScript(kRedShow + "Goto #3.0\nEnd #20.0\n");
+    PreviewSession& preview = NewSession();
+    ASSERT_TRUE(preview.Start());
+    Steps(1, 500);
+    EXPECT_EQ(preview.Time(), 3 * kMsPerPosition + 500);
+
+    preview.Step(0, {PreviewAction::ForwardOne});
+    EXPECT_EQ(preview.Time(), 4 * kMsPerPosition);
+    preview.Step(0, {PreviewAction::BackOne, PreviewAction::BackOne});
+    EXPECT_EQ(preview.Time(), 2 * kMsPerPosition);
+    preview.Step(0, {PreviewAction::BackEight});
+    EXPECT_EQ(preview.Time(), 0u);
+    EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), 0u);
+    preview.Step(0, {PreviewAction::ForwardEight, PreviewAction::ForwardEight, PreviewAction::ForwardEight});
+    EXPECT_EQ(preview.Time(), 20 * kMsPerPosition);
+    EXPECT_EQ(preview.Title().find("fault"), std::string::npos);
+    preview.Step(0, {PreviewAction::Home});
+    EXPECT_EQ(preview.Time(), 3 * kMsPerPosition);
+    EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), MusicBytes(3 * kMsPerPosition));
+    EXPECT_TRUE(ShowsColour(Middle(), kRed));
+
+    // A seek needs a good script; with a faulty one the show stays where it is.
+    WriteScript(kRedShow + "nonsense\n");
+    preview.Step(0, {PreviewAction::ForwardOne});
+    EXPECT_FALSE(preview.Faults().empty());
+    EXPECT_EQ(preview.Time(), 3 * kMsPerPosition);
+}
+
+TEST_F(PreviewTest, PauseHoldsPictureAndMusicAndTheEndHoldsTooUntilSpaceStartsOver)
+{
+    WriteScript(kRedShow + "End #2.0\n");
+    PreviewSession& preview = NewSession();
+    ASSERT_TRUE(preview.Start());
+    const uint32_t track = preview.MusicHandle();
+    Steps(4, 100);
+
+    preview.Step(100, {PreviewAction::TogglePause});
+    EXPECT_TRUE(preview.IsPaused());
+    EXPECT_FALSE(AudioChannelIsPlaying(track));
+    Steps(5, 100);
+    EXPECT_EQ(preview.Time(), 400u);
+    EXPECT_TRUE(ShowsColour(Middle(), kRed));
+    EXPECT_NE(preview.Title().find("paused"), std::string::npos);
+
+    // Seeking while paused moves the picture and the music and stays paused.
+    preview.Step(100, {PreviewAction::ForwardOne});
+    EXPECT_EQ(preview.Time(), kMsPerPosition);
+    EXPECT_EQ(AudioChannelPosition(track), MusicBytes(kMsPerPosition));
+    EXPECT_FALSE(AudioChannelIsPlaying(track));
+
+    preview.Step(100, {PreviewAction::TogglePause});
+    EXPECT_FALSE(preview.IsPaused());
+    EXPECT_TRUE(AudioChannelIsPlaying(track));
+    EXPECT_EQ(preview.Time(), kMsPerPosition + 100);
+
+    Steps(30, 100);
+    EXPECT_TRUE(preview.IsAtEnd());
+    EXPECT_FALSE(AudioChannelIsPlaying(track));
+    const uint32_t end = preview.Time();
+    EXPECT_GE(end, 2 * kMsPerPosition);
+    Steps(3, 100);
+    EXPECT_EQ(preview.Time(), end);
+    EXPECT_NE(preview.Title().find("end"), std::string::npos);
+
+    preview.Step(100, {PreviewAction::TogglePause});
+    EXPECT_FALSE(preview.IsAtEnd());
+    EXPECT_EQ(preview.Time(), 100u);
+    EXPECT_TRUE(AudioChannelIsPlaying(track));
+}
+
+TEST(PreviewKeys, SeeksRepeatWhileHeldAndTheOtherKeysActOncePerPress)
+{
+    ManualClock clock(1000);
+    Keyboard keyboard;
+    PreviewKeys keys;
+    using Actions = std::vector<PreviewAction>;
+
+    keyboard.KeyDown(VK_RIGHT);
+    keyboard.KeyDown(VK_SPACE);
+    EXPECT_EQ(keys.Take(keyboard), (Actions{PreviewAction::TogglePause, PreviewAction::ForwardOne}));
+    EXPECT_EQ(keys.Take(keyboard), Actions{});
+    clock.Advance(400);
+    EXPECT_EQ(keys.Take(keyboard), Actions{PreviewAction::ForwardOne});
+    keyboard.KeyUp(VK_RIGHT);
+    keyboard.KeyUp(VK_SPACE);
+    EXPECT_EQ(keys.Take(keyboard), Actions{});
+
+    // A tap between two looks still counts.
+    keyboard.KeyDown(VK_F1 + 4);
+    keyboard.KeyUp(VK_F1 + 4);
+    keyboard.KeyDown(VK_HOME);
+    keyboard.KeyDown(VK_PRIOR);
+    keyboard.KeyDown(VK_NEXT);
+    keyboard.KeyDown(VK_LEFT);
+    EXPECT_EQ(keys.Take(keyboard), (Actions{PreviewAction::BackOne, PreviewAction::BackEight,
+                                            PreviewAction::ForwardEight, PreviewAction::Home,
+                                            PreviewAction::Reload}));
+    clock.Advance(400);
+    EXPECT_EQ(keys.Take(keyboard),
+              (Actions{PreviewAction::BackOne, PreviewAction::BackEight, PreviewAction::ForwardEight}));
+}
+
+TEST(PreviewTitle, TimeReadsAsPositionAndBeatAtTheScriptTempo)
+{
+    EXPECT_EQ(ShowTimeText(0, 1920, 480), "#0.0");
+    EXPECT_EQ(ShowTimeText(3 * 1920 + 2 * 480 + 479, 1920, 480), "#3.2");
+    EXPECT_EQ(ShowTimeText(3 * 1920 + 4 * 480, 1920, 480), "#4.0");
+    // 130 beats per minute, three to a position: 461 ms each.
+    EXPECT_EQ(ShowTimeText(1383 + 922, 1383, 461), "#1.2");
+    EXPECT_EQ(ShowTimeText(4294967295u, 1920, 480), "#2236962.0");
+    EXPECT_EQ(ShowTimeText(4294967295u, 1000, 250), "#4294967.1");
+    EXPECT_EQ(ShowTimeText(100, 0, 0), "#?");
+}
+
+TEST(FileWatch, SeesFilesChangeAppearAndGo)
+{
+    const fs::path dir = fs::temp_directory_path() / ("preview_watch_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const std::string kept = (dir / "kept.txt").string();
+    const std::string later = (dir / "later.txt").string();
+    std::ofstream(kept) << "one";
+
+    FileWatch watch;
+    watch.Watch(kept);
+    watch.Watch(later);
+    watch.Watch(kept);
+    EXPECT_EQ(watch.Count(), 2u);
+    EXPECT_EQ(watch.ChangedFile(), "");
+
+    fs::last_write_time(kept, fs::last_write_time(kept) + std::chrono::seconds(1));
+    EXPECT_EQ(watch.ChangedFile(), kept);
+    watch.Clear();
+    watch.Watch(kept);
+    watch.Watch(later);
+    EXPECT_EQ(watch.ChangedFile(), "");
+
+    std::ofstream(later) << "now";
+    EXPECT_EQ(watch.ChangedFile(), later);
+    watch.Clear();
+    watch.Watch(kept);
+    fs::remove(kept);
+    EXPECT_EQ(watch.ChangedFile(), kept);
+    fs::remove_all(dir);
+}
