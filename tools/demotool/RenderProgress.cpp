@@ -32,6 +32,7 @@ void RenderProgress::Done()
 {
     if (!enabled || !shown)
         return;
+    shown = false;
     Update(done);
     std::printf("\n");
     std::fflush(stdout);
