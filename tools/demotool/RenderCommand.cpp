@@ -35,7 +35,8 @@ const char* const kUsage =
     "  --with-intro      the disclaimer sequence first; the music then starts after it\n"
     "  --dir DIR         the show's directory, holding data/ (default: the current directory)\n"
     "\n"
-    "TIME: #P.B (position and beat at the script's tempo), =MS (milliseconds) or 12.5s (seconds).\n"
+    "TIME: #P.B (position and beat at the script's tempo; quote it in a shell), =MS (milliseconds) or\n"
+    "12.5s (seconds).\n"
     "A progress line appears when standard output is a terminal. Two renders of the same range give\n"
     "byte-identical PNG files.\n";
 
