@@ -51,8 +51,10 @@ public:
 
     bool LoadMusic(const std::string& path) override
     {
-        musicPath = path;
-        return DefaultTimelineHost().LoadMusic(path);
+        // A file the player could not open gives no sound in the video either.
+        const bool loaded = DefaultTimelineHost().LoadMusic(path);
+        musicPath = loaded ? path : std::string();
+        return loaded;
     }
 
     void SetMusicPosition(uint32_t milliseconds) override { DefaultTimelineHost().SetMusicPosition(milliseconds); }

@@ -46,7 +46,7 @@ public:
     bool Open(std::string& error);
 
     Timeline& GetTimeline();
-    // The music file that the script opened, empty when none.
+    // The music file that the script opened, empty when none could be.
     const std::string& MusicPath() const;
 
     // Starts the show at this time, as the script's "Goto" would. Once, after

@@ -96,13 +96,29 @@ TEST_F(RenderCommand, MissingScriptIsAnErrorThatNamesIt)
     EXPECT_FALSE(fs::exists(dir / "x.png"));
 }
 
+TEST_F(RenderCommand, ARangeOutsideTheShowIsAnError)
+{
+    const ToolRun late = Render("--frames " + (dir / "f").string() + " --from '#81.0'");
+    EXPECT_EQ(late.status, 1);
+    EXPECT_NE(late.out.find("not before the show's end"), std::string::npos) << late.out;
+
+    const ToolRun empty = Render("--frames " + (dir / "f").string() + " --from 10s --to 10s");
+    EXPECT_EQ(empty.status, 1);
+    EXPECT_NE(empty.out.find("the range is empty"), std::string::npos) << empty.out;
+
+    const ToolRun before = Render("--png " + (dir / "x.png").string() + " --from 10s --at 9s");
+    EXPECT_EQ(before.status, 1);
+    EXPECT_NE(before.out.find("lies before the start"), std::string::npos) << before.out;
+    EXPECT_TRUE(fs::is_empty(dir / "f"));
+}
+
 TEST_F(RenderCommand, UnwritableOutputIsAnErrorBeforeAnyRendering)
 {
-    const ToolRun png = Render("--at 1s --png " + (dir / "no" / "such" / "x.png").string());
+    std::ofstream(dir / "file") << "x";
+    const ToolRun png = Render("--at 1s --png " + (dir / "file" / "x.png").string());
     EXPECT_EQ(png.status, 1);
     EXPECT_NE(png.out.find("cannot write"), std::string::npos) << png.out;
 
-    std::ofstream(dir / "file") << "x";
     const ToolRun frames = Render("--frames " + (dir / "file" / "frames").string());
     EXPECT_EQ(frames.status, 1);
     EXPECT_NE(frames.out.find("directory"), std::string::npos) << frames.out;
@@ -138,6 +154,14 @@ TEST_F(RenderCommand, TwoRendersOfARangeGiveIdenticalFiles)
     EXPECT_EQ(files, 10);
     EXPECT_TRUE(fs::exists(dir / "a" / "frame-000009.png"));
     EXPECT_NE(ReadBytes(dir / "a" / "frame-000000.png"), ReadBytes(dir / "a" / "frame-000009.png"));
+}
+
+TEST_F(RenderCommand, MissingDirectoriesOfTheOutputAreMade)
+{
+    const fs::path png = dir / "new" / "deeper" / "x.png";
+    const ToolRun run = Render("--png " + png.string() + " --size 320x240 --at '#48.0' --from '#48.0'");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_GT(fs::file_size(png), 1000u);
 }
 
 TEST_F(RenderCommand, AtRendersTheSameFrameAsTheRange)

@@ -79,6 +79,10 @@ bool ResolveRange(const RenderOptions& options, OfflineShow& show, Range& range,
         error = "the script has no \"End\" and the music's length is unknown: give --to";
         return false;
     }
+    if (range.from >= timeline.EndTime()) {
+        error = "--from " + FormatMs(range.from) + " is not before the show's end " + FormatMs(timeline.EndTime());
+        return false;
+    }
     if (range.to <= range.from) {
         error = "the range is empty: --to " + FormatMs(range.to) + " is not after --from " + FormatMs(range.from);
         return false;
@@ -121,7 +125,7 @@ int RenderVideo(const RenderOptions& options, OfflineShow& show, VideoEncoder& e
     const double duration = double(frames) / options.fps;
     const double delayMs = double(introFrames) * 1000.0 / options.fps;
     if (show.MusicPath().empty())
-        std::fprintf(stderr, "demotool render: the script opens no music; the video is silent\n");
+        std::fprintf(stderr, "demotool render: no music could be opened; the video is silent\n");
     if (!encoder.Mux(show.MusicPath(), range.from, delayMs, duration, error))
         return Fail(error);
     std::printf("%lld frames (%s) written to %s\n", static_cast<long long>(frames), FormatMs(uint32_t(duration * 1000)).c_str(),

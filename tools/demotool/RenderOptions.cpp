@@ -74,6 +74,8 @@ bool CanWriteFile(const std::string& path, std::string& error)
         }
     }
     const std::string dir = std::filesystem::path(path).parent_path().string();
+    std::error_code ignored;
+    std::filesystem::create_directories(dir, ignored);
     if (access(dir.c_str(), W_OK) != 0) {
         error = "cannot write " + path + ": " + std::strerror(errno);
         return false;

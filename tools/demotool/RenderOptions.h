@@ -23,8 +23,8 @@ struct RenderOptions {
 
 // False with a reason for anything unknown, missing or out of range.
 bool ParseRenderOptions(int argc, char** argv, RenderOptions& options, std::string& error);
-// Makes the output path absolute (the show is read from --dir), makes a
-// missing frames directory, checks that the output can be written and, for a
+// Makes the output path absolute (the show is read from --dir), makes
+// missing directories on the way, checks that the output can be written and, for a
 // video, that ffmpeg is there. False with a reason.
 bool PrepareOutput(RenderOptions& options, std::string& error);
 // True for 4:3 and 16:9 sizes that an encoder takes (even sides, 64 to 4096).
