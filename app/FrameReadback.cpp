@@ -1,0 +1,118 @@
+#include "app/FrameReadback.h"
+
+#include "platform/Window.h"
+
+#include <GL/glext.h>
+
+#include <cstring>
+
+namespace {
+
+struct BufferCalls {
+    PFNGLGENBUFFERSPROC gen = nullptr;
+    PFNGLDELETEBUFFERSPROC remove = nullptr;
+    PFNGLBINDBUFFERPROC bind = nullptr;
+    PFNGLBUFFERDATAPROC data = nullptr;
+    PFNGLMAPBUFFERPROC map = nullptr;
+    PFNGLUNMAPBUFFERPROC unmap = nullptr;
+
+    bool Load()
+    {
+        gen = reinterpret_cast<PFNGLGENBUFFERSPROC>(platform::GetProcAddress("glGenBuffers"));
+        remove = reinterpret_cast<PFNGLDELETEBUFFERSPROC>(platform::GetProcAddress("glDeleteBuffers"));
+        bind = reinterpret_cast<PFNGLBINDBUFFERPROC>(platform::GetProcAddress("glBindBuffer"));
+        data = reinterpret_cast<PFNGLBUFFERDATAPROC>(platform::GetProcAddress("glBufferData"));
+        map = reinterpret_cast<PFNGLMAPBUFFERPROC>(platform::GetProcAddress("glMapBuffer"));
+        unmap = reinterpret_cast<PFNGLUNMAPBUFFERPROC>(platform::GetProcAddress("glUnmapBuffer"));
+        return gen && remove && bind && data && map && unmap;
+    }
+};
+
+BufferCalls g_calls;
+
+bool HasPixelBufferObjects()
+{
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    const bool core = version && (version[0] > '2' || (version[0] == '2' && version[2] >= '1'));
+    const bool extension = extensions && std::strstr(extensions, "GL_ARB_pixel_buffer_object");
+    return (core || extension) && g_calls.Load();
+}
+
+} // namespace
+
+FrameReadback::~FrameReadback()
+{
+    if (!havePixelBuffers)
+        return;
+    for (Slot& slot : slots)
+        if (slot.buffer)
+            g_calls.remove(1, &slot.buffer);
+}
+
+void FrameReadback::Init()
+{
+    havePixelBuffers = HasPixelBufferObjects();
+    if (!havePixelBuffers)
+        return;
+    for (Slot& slot : slots)
+        g_calls.gen(1, &slot.buffer);
+}
+
+void FrameReadback::Start(int32_t width, int32_t height)
+{
+    Slot& slot = slots[(oldest + pendingCount) % kSlots];
+    slot.width = width;
+    slot.height = height;
+    slot.repeats = 1;
+    const size_t bytes = size_t(width) * size_t(height) * 4;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    if (havePixelBuffers) {
+        g_calls.bind(GL_PIXEL_PACK_BUFFER, slot.buffer);
+        g_calls.data(GL_PIXEL_PACK_BUFFER, GLsizeiptr(bytes), nullptr, GL_STREAM_READ);
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        g_calls.bind(GL_PIXEL_PACK_BUFFER, 0);
+    } else {
+        slot.direct.resize(bytes);
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, slot.direct.data());
+    }
+    ++pendingCount;
+}
+
+bool FrameReadback::AddRepeats(int32_t count)
+{
+    if (pendingCount == 0)
+        return false;
+    slots[(oldest + pendingCount - 1) % kSlots].repeats += count;
+    return true;
+}
+
+bool FrameReadback::TakeOldest(RawFrame& out)
+{
+    if (pendingCount == 0)
+        return false;
+    Slot& slot = slots[oldest];
+    out.width = slot.width;
+    out.height = slot.height;
+    out.repeats = slot.repeats;
+    const size_t bytes = size_t(slot.width) * size_t(slot.height) * 4;
+    out.rgba.resize(bytes);
+    bool ok = true;
+    if (havePixelBuffers) {
+        g_calls.bind(GL_PIXEL_PACK_BUFFER, slot.buffer);
+        const void* mapped = g_calls.map(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY);
+        if (mapped) {
+            std::memcpy(out.rgba.data(), mapped, bytes);
+            g_calls.unmap(GL_PIXEL_PACK_BUFFER);
+        } else {
+            ok = false;
+        }
+        g_calls.bind(GL_PIXEL_PACK_BUFFER, 0);
+    } else {
+        out.rgba.swap(slot.direct);
+    }
+    oldest = (oldest + 1) % kSlots;
+    --pendingCount;
+    return ok;
+}

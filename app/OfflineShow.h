@@ -1,0 +1,93 @@
+#pragma once
+
+#include "app/FrameReadback.h"
+#include "app/FrameWriter.h"
+#include "app/SteppedClock.h"
+#include "platform/Window.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class DemoDriver;
+class GLWindow;
+class Keyboard;
+class MCSounds;
+class RenderHelper;
+class Timeline;
+struct ShowLineup;
+class OfflineTimelineHost;
+class QuietMessageBoxes;
+
+struct OfflineSettings {
+    int32_t width = 800;
+    int32_t height = 600;
+    int32_t framesPerSecond = 60;
+    bool withIntro = false;
+};
+
+// The show played off screen: the player's driver, timeline and effects on a
+// headless context, with a clock that moves exactly one frame per frame and
+// no music output. Frames that are asked for are read back and go to a sink
+// on a writer thread. Reads data/ from the current directory, like the player.
+// One at a time per process: it installs the process-wide objects, the clock
+// and the presenter, and puts the previous ones back when it goes.
+class OfflineShow final : private platform::FramePresenter {
+public:
+    // sink may be null when no frame is wanted.
+    OfflineShow(const OfflineSettings& settings, FrameSink* sink);
+    ~OfflineShow() override;
+
+    OfflineShow(const OfflineShow&) = delete;
+    OfflineShow& operator=(const OfflineShow&) = delete;
+
+    // Makes the context, reads the show and, when asked, plays the
+    // disclaimer sequence into the sink. False with a reason.
+    bool Open(std::string& error);
+
+    Timeline& GetTimeline();
+    // The music file that the script opened, empty when none could be.
+    const std::string& MusicPath() const;
+
+    // Starts the show at this time, as the script's "Goto" would. Once, after
+    // Open and before the first frame.
+    void StartAt(uint32_t milliseconds);
+    // The timeline time that the next RenderFrame shows.
+    uint32_t NextFrameTime() const;
+    // Draws one frame; with capture set it goes to the sink. False once the
+    // frame reached the script's end, or when the sink failed.
+    bool RenderFrame(bool capture);
+    // Hands on the frames still on their way and waits for the sink.
+    bool Finish(std::string& error);
+
+    // Frames given to the sink so far (repeats counted): after Open, the
+    // length of the disclaimer sequence.
+    int64_t FramesSubmitted() const { return framesSubmitted; }
+    bool SinkFailed() const;
+
+private:
+    void Present() override;
+    void SubmitOldest();
+    void RestoreProcess();
+
+    OfflineSettings settings;
+    FrameSink* sink;
+    SteppedClock clock;
+    std::unique_ptr<QuietMessageBoxes> messageBoxes;
+    std::unique_ptr<OfflineTimelineHost> host;
+    std::unique_ptr<GLWindow> window;
+    std::unique_ptr<Keyboard> keyboard;
+    std::unique_ptr<MCSounds> music;
+    std::unique_ptr<RenderHelper> renderHelper;
+    std::unique_ptr<DemoDriver> driver;
+    std::unique_ptr<ShowLineup> lineup;
+    std::unique_ptr<FrameReadback> readback;
+    std::unique_ptr<FrameWriter> writer;
+    RawFrame spareFrame;
+    bool initialised = false;
+    bool capturing = false;
+    bool firstFrame = true;
+    int64_t framesSubmitted = 0;
+    int32_t contentWidth = 0;
+    int32_t contentHeight = 0;
+};

@@ -1,0 +1,231 @@
+// The pieces of the off-screen renderer: its clock, the shaping of read-back
+// frames, PNG encoding, and the show drawn with and without the disclaimer.
+#include "app/FrameWriter.h"
+#include "app/GoldenFrames.h"
+#include "app/OfflineShow.h"
+#include "app/SteppedClock.h"
+#include "demo/Timeline.h"
+#include "resources/PngDecoder.h"
+#include "resources/PngEncoder.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <numeric>
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(SteppedClock, FramesFollowTheExactFrameTimesInWholeMilliseconds)
+{
+    SteppedClock clock(60);
+    clock.StartFrames();
+    std::vector<uint32_t> lengths;
+    uint32_t before = clock.TimeMs();
+    for (int i = 0; i < 120; ++i) {
+        const uint32_t announced = clock.NextFrameLength();
+        clock.NextFrame();
+        lengths.push_back(clock.TimeMs() - before);
+        EXPECT_EQ(lengths.back(), announced);
+        before = clock.TimeMs();
+    }
+    EXPECT_EQ((std::vector<uint32_t>{lengths[0], lengths[1], lengths[2], lengths[3]}),
+              (std::vector<uint32_t>{16, 17, 17, 16}));
+    EXPECT_EQ(std::accumulate(lengths.begin(), lengths.end(), 0u), 2000u);
+
+    SteppedClock slow(7);
+    slow.StartFrames();
+    for (int i = 0; i < 7; ++i)
+        slow.NextFrame();
+    EXPECT_EQ(slow.TimeMs(), 1000u);
+}
+
+TEST(SteppedClock, SleepsMoveTheClockAndAreCountedOnce)
+{
+    SteppedClock clock(30);
+    clock.Sleep(1000);
+    clock.Sleep(1);
+    EXPECT_EQ(clock.TimeMs(), 1001u);
+    EXPECT_EQ(clock.TickCount(), 1001u);
+    EXPECT_EQ(clock.TakeSleptMs(), 1001u);
+    EXPECT_EQ(clock.TakeSleptMs(), 0u);
+    // Frames count from where the sleeps left the clock.
+    clock.StartFrames();
+    clock.NextFrame();
+    EXPECT_EQ(clock.TimeMs(), 1034u);
+}
+
+RawFrame Gradient(int32_t width, int32_t height)
+{
+    RawFrame raw;
+    raw.width = width;
+    raw.height = height;
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            raw.rgba.insert(raw.rgba.end(), {uint8_t(x + 1), uint8_t(y + 1), 200, 255});
+    return raw;
+}
+
+TEST(FrameShape, RowsTurnTopDownAndAlphaGoes)
+{
+    RgbFrame out;
+    FrameWriter::Shape(Gradient(4, 3), 4, 3, out);
+    ASSERT_EQ(out.pixels.size(), 4u * 3u * 3u);
+    // GL's bottom row (y + 1 = 1) is the picture's last row.
+    EXPECT_EQ(out.pixels[0], 1);
+    EXPECT_EQ(out.pixels[1], 3);
+    EXPECT_EQ(out.pixels[2], 200);
+    const size_t lastRow = 2 * 4 * 3;
+    EXPECT_EQ(out.pixels[lastRow + 3 * 3], 4);
+    EXPECT_EQ(out.pixels[lastRow + 3 * 3 + 1], 1);
+}
+
+TEST(FrameShape, AFourByThreePictureIsCentredOnBlackInAWideFrame)
+{
+    RgbFrame out;
+    FrameWriter::Shape(Gradient(8, 6), 12, 6, out);
+    ASSERT_EQ(out.width, 12);
+    for (int32_t y = 0; y < 6; ++y) {
+        const uint8_t* row = out.pixels.data() + size_t(y) * 12 * 3;
+        for (int32_t x = 0; x < 12; ++x) {
+            const bool inside = x >= 2 && x < 10;
+            EXPECT_EQ(row[x * 3 + 2], inside ? 200 : 0) << x << "," << y;
+            if (inside) {
+                EXPECT_EQ(row[x * 3], x - 2 + 1);
+            }
+        }
+    }
+}
+
+TEST(PngEncoder, RoundTripsAndGivesTheSameBytesEveryTime)
+{
+    RgbFrame frame;
+    FrameWriter::Shape(Gradient(5, 4), 5, 4, frame);
+    std::vector<uint8_t> first;
+    std::vector<uint8_t> second;
+    std::string error;
+    ASSERT_TRUE(EncodePngRgb(frame, first, error)) << error;
+    ASSERT_TRUE(EncodePngRgb(frame, second, error)) << error;
+    EXPECT_EQ(first, second);
+
+    PngImage decoded;
+    ASSERT_TRUE(DecodePng(first.data(), first.size(), PngDecodeOptions{}, decoded, error)) << error;
+    ASSERT_EQ(decoded.width, 5u);
+    ASSERT_EQ(decoded.height, 4u);
+    ASSERT_EQ(decoded.channels, 3u);
+    EXPECT_TRUE(std::equal(frame.pixels.begin(), frame.pixels.end(), decoded.pixels.get()));
+}
+
+TEST(PngEncoder, RefusesPixelsThatDoNotFitTheSize)
+{
+    RgbFrame frame;
+    frame.width = 4;
+    frame.height = 4;
+    frame.pixels.resize(10);
+    std::vector<uint8_t> out;
+    std::string error;
+    EXPECT_FALSE(EncodePngRgb(frame, out, error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(WritePngRgb("/nonexistent-dir/x.png", RgbFrame{}, error));
+}
+
+class ShowFrames : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(chdir(DEMO_SOURCE_DIR), 0); }
+};
+
+bool IsBlack(const RgbFrame& frame, int32_t x, int32_t y)
+{
+    const uint8_t* p = frame.pixels.data() + (size_t(y) * size_t(frame.width) + size_t(x)) * 3;
+    return p[0] == 0 && p[1] == 0 && p[2] == 0;
+}
+
+int64_t LitPixels(const RgbFrame& frame, int32_t left, int32_t right)
+{
+    int64_t lit = 0;
+    for (int32_t y = 0; y < frame.height; ++y)
+        for (int32_t x = left; x < right; ++x)
+            lit += IsBlack(frame, x, y) ? 0 : 1;
+    return lit;
+}
+
+TEST_F(ShowFrames, AWideSizeDrawsTheShowFourByThreeBetweenBlackBars)
+{
+    OfflineSettings settings;
+    settings.width = 320;
+    settings.height = 180;
+    settings.framesPerSecond = 30;
+    RgbFrame frame;
+    std::string error;
+    // The closing card: a lit picture over the whole 4:3 area.
+    ASSERT_TRUE(RenderShowFrame(settings, 147000, 147840, frame, error)) << error;
+    ASSERT_EQ(frame.width, 320);
+    ASSERT_EQ(frame.height, 180);
+    // 180 high makes the picture 240 wide, 40 pixels of black each side.
+    EXPECT_EQ(LitPixels(frame, 0, 40), 0);
+    EXPECT_EQ(LitPixels(frame, 280, 320), 0);
+    EXPECT_GT(LitPixels(frame, 40, 280), 240 * 180 / 2);
+}
+
+TEST_F(ShowFrames, TheDisclaimerSequenceComesFirstWhenAsked)
+{
+    KeepLastFrame keep;
+    OfflineSettings settings;
+    settings.width = 320;
+    settings.height = 240;
+    settings.framesPerSecond = 50;
+    settings.withIntro = true;
+    OfflineShow show(settings, &keep);
+    std::string error;
+    ASSERT_TRUE(show.Open(error)) << error;
+    // 101 frames fading in, one per script line read (the text after the
+    // last line break counts as a line), the one-second pause as 50
+    // frames, 101 fading out.
+    const int64_t lines = show.GetTimeline().LineNumber() - 1;
+    EXPECT_GT(lines, 100);
+    std::string finished;
+    ASSERT_TRUE(show.Finish(finished)) << finished;
+    EXPECT_EQ(keep.count, 101 + lines + 50 + 101);
+    EXPECT_EQ(show.FramesSubmitted(), keep.count);
+    // The last frame of the fade-out is all but black.
+    EXPECT_EQ(LitPixels(keep.frame, 0, 320), 0);
+}
+
+TEST_F(ShowFrames, WithoutTheDisclaimerNothingIsWrittenBeforeTheFirstFrame)
+{
+    KeepLastFrame keep;
+    OfflineShow show(GoldenSettings(), &keep);
+    std::string error;
+    ASSERT_TRUE(show.Open(error)) << error;
+    EXPECT_EQ(show.FramesSubmitted(), 0);
+    EXPECT_EQ(show.NextFrameTime(), show.GetTimeline().StartTime());
+    show.StartAt(5000);
+    EXPECT_EQ(show.NextFrameTime(), 5000u);
+    EXPECT_TRUE(show.RenderFrame(false));
+    // 30 frames per second: the second frame lies 33 ms on.
+    EXPECT_EQ(show.NextFrameTime(), 5033u);
+    EXPECT_TRUE(show.RenderFrame(true));
+    ASSERT_TRUE(show.Finish(error)) << error;
+    EXPECT_EQ(keep.count, 1);
+    EXPECT_GT(LitPixels(keep.frame, 0, 320), 1000);
+}
+
+TEST_F(ShowFrames, TheShowStopsAtTheScriptsEnd)
+{
+    OfflineShow show(GoldenSettings(), nullptr);
+    std::string error;
+    ASSERT_TRUE(show.Open(error)) << error;
+    const uint32_t end = show.GetTimeline().EndTime();
+    show.StartAt(end - 100);
+    int frames = 0;
+    while (show.RenderFrame(false) && frames < 100)
+        ++frames;
+    // Frames at end - 100, - 67 and - 34 go on; the one at the end itself
+    // is drawn and reports it.
+    EXPECT_EQ(frames, 3);
+    EXPECT_GE(show.GetTimeline().CurrentTime(), end);
+}
+
+} // namespace

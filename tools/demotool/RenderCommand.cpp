@@ -1,0 +1,258 @@
+#include "app/GoldenFrames.h"
+#include "app/OfflineShow.h"
+#include "demo/Timeline.h"
+#include "platform/AudioLayer.h"
+#include "tools/demotool/Command.h"
+#include "tools/demotool/RenderOptions.h"
+#include "tools/demotool/RenderProgress.h"
+#include "tools/demotool/RenderTime.h"
+#include "tools/demotool/VideoEncoder.h"
+
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace {
+
+const char* const kUsage =
+    "usage: demotool render (--video FILE.mp4 | --frames DIR | --at TIME --png FILE | --golden DIR)\n"
+    "                       [--from TIME] [--to TIME] [--fps N] [--size WxH] [--with-intro] [--dir DIR]\n"
+    "\n"
+    "Plays the show off screen, one frame per frame, and writes what it draws. Music is not played.\n"
+    "\n"
+    "  --video FILE.mp4  H.264 video (yuv420p) with the music as AAC, in sync; needs ffmpeg\n"
+    "  --frames DIR      numbered PNG files, frame-000000.png on (the directory is made if missing)\n"
+    "  --at TIME --png FILE\n"
+    "                    one frame: the first at or after TIME, played from --from up to there\n"
+    "  --golden DIR      the reference frames of the golden-frame test (320x240, fixed times)\n"
+    "  --from TIME       start there, as the script's \"Goto\" would (default: the script's start)\n"
+    "  --to TIME         stop there (default: the script's \"End\", else the music's length)\n"
+    "  --fps N           frames per second, 1 to 240 (default 60)\n"
+    "  --size WxH        4:3 (default 800x600) or 16:9, which is padded centred with black\n"
+    "  --with-intro      the disclaimer sequence first; the music then starts after it\n"
+    "  --dir DIR         the show's directory, holding data/ (default: the current directory)\n"
+    "\n"
+    "TIME: #P.B (position and beat at the script's tempo; quote it in a shell), =MS (milliseconds) or\n"
+    "12.5s (seconds).\n"
+    "A progress line appears when standard output is a terminal. Two renders of the same range give\n"
+    "byte-identical PNG files.\n";
+
+int Fail(const std::string& message)
+{
+    std::fprintf(stderr, "demotool render: %s\n", message.c_str());
+    return 1;
+}
+
+// Numbered pictures in a directory.
+class FrameFiles final : public FrameSink {
+public:
+    explicit FrameFiles(std::string directory) : dir(std::move(directory)) {}
+    bool WriteFrame(const RgbFrame& frame, std::string& error) override
+    {
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame-%06lld.png", static_cast<long long>(next++));
+        return WritePngRgb(dir + name, frame, error);
+    }
+
+private:
+    std::string dir;
+    int64_t next = 0;
+};
+
+struct Range {
+    uint32_t from = 0;
+    uint32_t to = 0;
+};
+
+bool ResolveRange(const RenderOptions& options, OfflineShow& show, Range& range, std::string& error)
+{
+    const Timeline& timeline = show.GetTimeline();
+    range.from = options.from.given ? ResolveRenderTime(options.from.text, timeline) : timeline.StartTime();
+    if (options.to.given) {
+        range.to = ResolveRenderTime(options.to.text, timeline);
+    } else if (timeline.EndTime() != Timeline::kNoTime) {
+        range.to = timeline.EndTime();
+    } else if (show.MusicPath().empty() || !AudioMusicFileLengthMs(show.MusicPath().c_str(), &range.to)) {
+        error = "the script has no \"End\" and the music's length is unknown: give --to";
+        return false;
+    }
+    if (range.from >= timeline.EndTime()) {
+        error = "--from " + FormatMs(range.from) + " is not before the show's end " + FormatMs(timeline.EndTime());
+        return false;
+    }
+    if (range.to <= range.from) {
+        error = "the range is empty: --to " + FormatMs(range.to) + " is not after --from " + FormatMs(range.from);
+        return false;
+    }
+    return true;
+}
+
+// Draws the range; captured frames go to the sink. Frames at or after `to`
+// are not drawn; the script's end stops the render too.
+bool PlayRange(OfflineShow& show, const Range& range, int32_t fps, bool captureAll, std::string& error)
+{
+    const int64_t total = (int64_t(range.to - range.from) * fps + 999) / 1000;
+    RenderProgress progress(total);
+    int64_t done = 0;
+    while (show.NextFrameTime() < range.to) {
+        const bool more = show.RenderFrame(captureAll);
+        progress.Update(++done);
+        if (!more)
+            break;
+    }
+    progress.Done();
+    if (!show.Finish(error))
+        return false;
+    return true;
+}
+
+int RenderVideo(const RenderOptions& options, OfflineShow& show, VideoEncoder& encoder)
+{
+    std::string error;
+    Range range;
+    if (!ResolveRange(options, show, range, error))
+        return Fail(error);
+    const int64_t introFrames = show.FramesSubmitted();
+    show.StartAt(range.from);
+    if (!PlayRange(show, range, options.fps, true, error))
+        return Fail(error);
+    if (!encoder.Close(error))
+        return Fail(error);
+    const int64_t frames = show.FramesSubmitted();
+    const double duration = double(frames) / options.fps;
+    const double delayMs = double(introFrames) * 1000.0 / options.fps;
+    if (show.MusicPath().empty())
+        std::fprintf(stderr, "demotool render: no music could be opened; the video is silent\n");
+    if (!encoder.Mux(show.MusicPath(), range.from, delayMs, duration, error))
+        return Fail(error);
+    std::printf("%lld frames (%s) written to %s\n", static_cast<long long>(frames), FormatMs(uint32_t(duration * 1000)).c_str(),
+                options.output.c_str());
+    return 0;
+}
+
+int RenderFrames(const RenderOptions& options, OfflineShow& show)
+{
+    std::string error;
+    Range range;
+    if (!ResolveRange(options, show, range, error))
+        return Fail(error);
+    show.StartAt(range.from);
+    if (!PlayRange(show, range, options.fps, true, error))
+        return Fail(error);
+    std::printf("%lld frames written to %s\n", static_cast<long long>(show.FramesSubmitted()), options.output.c_str());
+    return 0;
+}
+
+int RenderOnePicture(const RenderOptions& options, OfflineShow& show, KeepLastFrame& keep)
+{
+    std::string error;
+    const Timeline& timeline = show.GetTimeline();
+    const uint32_t from = options.from.given ? ResolveRenderTime(options.from.text, timeline) : timeline.StartTime();
+    const uint32_t at = ResolveRenderTime(options.at.text, timeline);
+    if (at < from)
+        return Fail("--at " + FormatMs(at) + " lies before the start " + FormatMs(from) + " (give an earlier --from)");
+    show.StartAt(from);
+    RenderProgress progress((int64_t(at - from) * options.fps) / 1000 + 1);
+    int64_t done = 0;
+    for (;;) {
+        const bool wanted = show.NextFrameTime() >= at;
+        const bool more = show.RenderFrame(wanted);
+        progress.Update(++done);
+        if (wanted)
+            break;
+        if (!more)
+            return Fail("the show ends at " + FormatMs(timeline.CurrentTime()) + ", before --at " + FormatMs(at));
+    }
+    progress.Done();
+    if (!show.Finish(error))
+        return Fail(error);
+    if (keep.count == 0)
+        return Fail("the frame was not read back");
+    if (!WritePngRgb(options.output, keep.frame, error))
+        return Fail(error);
+    std::printf("frame at %s written to %s\n", FormatMs(at).c_str(), options.output.c_str());
+    return 0;
+}
+
+int RenderGolden(const RenderOptions& options)
+{
+    for (const GoldenFrame& golden : GoldenFrames()) {
+        RgbFrame frame;
+        std::string error;
+        if (!RenderGoldenFrame(golden, frame, error))
+            return Fail(std::string(golden.name) + ": " + error);
+        const std::string path = options.output + "/" + golden.name + ".png";
+        if (!WritePngRgb(path, frame, error))
+            return Fail(error);
+        std::printf("%s\n", path.c_str());
+    }
+    return 0;
+}
+
+int RunRender(int argc, char** argv)
+{
+    if (WantsHelp(argc, argv)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    RenderOptions options;
+    std::string error;
+    if (!ParseRenderOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "demotool render: %s\n\n%s", error.c_str(), kUsage);
+        return 2;
+    }
+    if (!PrepareOutput(options, error))
+        return Fail(error);
+    if (!options.dir.empty() && chdir(options.dir.c_str()) != 0)
+        return Fail("cannot enter " + options.dir);
+    // A dead encoder must show up as a write error, not end the process.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    if (options.mode == RenderMode::Golden)
+        return RenderGolden(options);
+
+    OfflineSettings settings;
+    settings.width = options.width;
+    settings.height = options.height;
+    settings.framesPerSecond = options.fps;
+    settings.withIntro = options.withIntro;
+
+    std::unique_ptr<FrameSink> sink;
+    VideoEncoder* encoder = nullptr;
+    KeepLastFrame* keep = nullptr;
+    if (options.mode == RenderMode::Video) {
+        auto video = std::make_unique<VideoEncoder>(
+            VideoSettings{options.ffmpeg, options.output, options.width, options.height, options.fps});
+        if (!video->Start(error))
+            return Fail(error);
+        encoder = video.get();
+        sink = std::move(video);
+    } else if (options.mode == RenderMode::Frames) {
+        sink = std::make_unique<FrameFiles>(options.output);
+    } else {
+        auto last = std::make_unique<KeepLastFrame>();
+        keep = last.get();
+        sink = std::move(last);
+    }
+
+    // The show goes before the sink it writes into.
+    auto show = std::make_unique<OfflineShow>(settings, sink.get());
+    if (!show->Open(error))
+        return Fail(error);
+    int status = 0;
+    if (options.mode == RenderMode::Video)
+        status = RenderVideo(options, *show, *encoder);
+    else if (options.mode == RenderMode::Frames)
+        status = RenderFrames(options, *show);
+    else
+        status = RenderOnePicture(options, *show, *keep);
+    show.reset();
+    return status;
+}
+
+const Command kRender("render", "render the show off screen to a video, PNG frames or one picture", RunRender);
+
+} // namespace

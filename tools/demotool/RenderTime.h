@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class Timeline;
+
+// A time given on the command line, in the script's own forms ("#P.B" in
+// positions and beats, "=ms") or in seconds ("12.5s").
+struct RenderTime {
+    std::string text;
+    bool given = false;
+};
+
+// True when text has one of the accepted forms; the check comes before the
+// show is read, so a typo costs no rendering.
+bool IsRenderTimeText(const std::string& text);
+// Milliseconds on the timeline clock; positions and beats use the tempo of
+// the loaded script.
+uint32_t ResolveRenderTime(const std::string& text, const Timeline& timeline);
+// "2:05.250" style, for messages.
+std::string FormatMs(uint32_t milliseconds);

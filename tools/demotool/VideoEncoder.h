@@ -1,0 +1,53 @@
+#pragma once
+
+#include "app/FrameWriter.h"
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+
+// The path of an ffmpeg on PATH, empty when there is none.
+std::string FindFfmpeg();
+
+struct VideoSettings {
+    std::string ffmpeg;
+    std::string outputPath;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t framesPerSecond = 60;
+};
+
+// Frames piped to ffmpeg as raw RGB and encoded to H.264 (yuv420p) in a
+// picture-only file beside the output; Mux then adds the music. Runs on the
+// frame writer's thread.
+class VideoEncoder final : public FrameSink {
+public:
+    explicit VideoEncoder(const VideoSettings& settings);
+    ~VideoEncoder() override;
+
+    VideoEncoder(const VideoEncoder&) = delete;
+    VideoEncoder& operator=(const VideoEncoder&) = delete;
+
+    bool Start(std::string& error);
+    bool WriteFrame(const RgbFrame& frame, std::string& error) override;
+    // Closes the pipe and waits for ffmpeg.
+    bool Close(std::string& error);
+
+    // Writes the output: the pictures with the music from musicFromMs,
+    // starting after delayMs of picture, cut to the picture's length. Without
+    // music the pictures alone become the output.
+    bool Mux(const std::string& musicPath, uint32_t musicFromMs, double delayMs, double durationSeconds,
+             std::string& error);
+
+    const std::string& PicturePath() const { return picturePath; }
+
+private:
+    VideoSettings settings;
+    std::string picturePath;
+    pid_t child = -1;
+    int pipeFd = -1;
+};
+
+// Runs a program with these arguments and waits; true on exit status 0.
+bool RunProgram(const std::vector<std::string>& arguments, std::string& error);
