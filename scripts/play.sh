@@ -13,6 +13,6 @@ fi
 
 mkdir -p out
 video="$PWD/out/show.mp4"
-echo "No display: rendering the show to a video file instead."
+echo "No display: rendering the show to a video file instead (minutes on a software renderer)."
 "$build_dir/tools/demotool/demotool" render --video "$video"
 echo "The show is in $video"
