@@ -130,6 +130,20 @@ Stream* FindStream(uint32_t handle)
     return nullptr;
 }
 
+// The stream of a handle on an initialised device; otherwise null, with the
+// code that says which of the two is missing.
+Stream* UsableStream(uint32_t handle, int* code)
+{
+    if (!output.initialised) {
+        *code = kAudioErrorNotInitialised;
+        return nullptr;
+    }
+    Stream* stream = FindStream(handle);
+    if (!stream)
+        *code = kAudioErrorHandle;
+    return stream;
+}
+
 Stream* FreeSlot()
 {
     for (Stream& stream : output.streams)
@@ -481,11 +495,10 @@ uint32_t BASS_StreamCreateFile(bool inMemory, const void* file, uint32_t offset,
 
 bool BASS_ChannelPlay(uint32_t handle, bool restart)
 {
-    if (!output.initialised)
-        return Fail(kAudioErrorNotInitialised);
-    Stream* stream = FindStream(handle);
+    int code = 0;
+    Stream* stream = UsableStream(handle, &code);
     if (!stream)
-        return Fail(kAudioErrorHandle);
+        return Fail(code);
     SettleEndedStream();
 
     if (output.outputOff) {
@@ -504,11 +517,10 @@ bool BASS_ChannelPlay(uint32_t handle, bool restart)
 
 bool BASS_ChannelPause(uint32_t handle)
 {
-    if (!output.initialised)
-        return Fail(kAudioErrorNotInitialised);
-    Stream* stream = FindStream(handle);
+    int code = 0;
+    Stream* stream = UsableStream(handle, &code);
     if (!stream)
-        return Fail(kAudioErrorHandle);
+        return Fail(code);
     SettleEndedStream();
 
     if (output.outputOff) {
@@ -539,11 +551,10 @@ uint64_t BASS_ChannelSeconds2Bytes(uint32_t handle, float seconds)
 
 bool BASS_ChannelSetPosition(uint32_t handle, uint64_t position)
 {
-    if (!output.initialised)
-        return Fail(kAudioErrorNotInitialised);
-    Stream* stream = FindStream(handle);
+    int code = 0;
+    Stream* stream = UsableStream(handle, &code);
     if (!stream)
-        return Fail(kAudioErrorHandle);
+        return Fail(code);
     SettleEndedStream();
     position -= position % kBytesPerFrame;
     if (stream->length != kNoValue && position > stream->length)
@@ -596,11 +607,10 @@ uint32_t AudioDeviceRate()
 
 uint64_t AudioChannelPosition(uint32_t handle)
 {
-    if (!output.initialised)
-        return FailBytes(kAudioErrorNotInitialised);
-    Stream* stream = FindStream(handle);
+    int code = 0;
+    Stream* stream = UsableStream(handle, &code);
     if (!stream)
-        return FailBytes(kAudioErrorHandle);
+        return FailBytes(code);
     SettleEndedStream();
     Succeed();
     return stream == output.current ? CurrentPosition() : stream->position;
@@ -614,22 +624,20 @@ double AudioChannelPositionSeconds(uint32_t handle)
 
 uint64_t AudioChannelLength(uint32_t handle)
 {
-    if (!output.initialised)
-        return FailBytes(kAudioErrorNotInitialised);
-    Stream* stream = FindStream(handle);
+    int code = 0;
+    Stream* stream = UsableStream(handle, &code);
     if (!stream)
-        return FailBytes(kAudioErrorHandle);
+        return FailBytes(code);
     Succeed();
     return stream->length;
 }
 
 bool AudioChannelIsPlaying(uint32_t handle)
 {
-    if (!output.initialised)
-        return Fail(kAudioErrorNotInitialised);
-    Stream* stream = FindStream(handle);
+    int code = 0;
+    Stream* stream = UsableStream(handle, &code);
     if (!stream)
-        return Fail(kAudioErrorHandle);
+        return Fail(code);
     SettleEndedStream();
     Succeed();
     return stream == output.current || stream->playing;
@@ -637,11 +645,10 @@ bool AudioChannelIsPlaying(uint32_t handle)
 
 bool AudioStreamFree(uint32_t handle)
 {
-    if (!output.initialised)
-        return Fail(kAudioErrorNotInitialised);
-    Stream* stream = FindStream(handle);
+    int code = 0;
+    Stream* stream = UsableStream(handle, &code);
     if (!stream)
-        return Fail(kAudioErrorHandle);
+        return Fail(code);
     ReleaseStream(*stream);
     return Succeed();
 }
