@@ -1,4 +1,6 @@
 // demotool check, events and trace, run as the user runs them.
+#include "tests/support/ShellRun.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -11,24 +13,9 @@
 
 namespace {
 
-struct ToolRun {
-    int status;
-    std::string out;
-};
-
 ToolRun Demotool(const std::string& arguments, bool mergeErrors = false)
 {
-    const std::string command = std::string(DEMOTOOL_PATH) + " " + arguments + (mergeErrors ? " 2>&1" : " 2>/dev/null");
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return {-1, ""};
-    std::string out;
-    char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-        out.append(buffer, got);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+    return RunShell(std::string(DEMOTOOL_PATH) + " " + arguments + (mergeErrors ? " 2>&1" : " 2>/dev/null"));
 }
 
 class DemotoolScript : public ::testing::Test {

@@ -1,4 +1,6 @@
 // demotool render run as the user runs it, on the bundled show.
+#include "tests/support/ShellRun.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -15,28 +17,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ToolRun {
-    int status;
-    std::string out;
-};
-
-ToolRun RunShell(const std::string& command)
+// Standard error joins standard output: the refusals are read from it.
+ToolRun RunShellWithErrors(const std::string& command)
 {
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return {-1, ""};
-    std::string out;
-    char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-        out.append(buffer, got);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+    return RunShell(command + " 2>&1");
 }
 
 ToolRun Render(const std::string& arguments)
 {
-    return RunShell(std::string(DEMOTOOL_PATH) + " render --dir " + DEMO_SOURCE_DIR + " " + arguments);
+    return RunShellWithErrors(std::string(DEMOTOOL_PATH) + " render --dir " + DEMO_SOURCE_DIR + " " + arguments);
 }
 
 std::vector<char> ReadBytes(const fs::path& path)
@@ -89,7 +78,7 @@ TEST_F(RenderCommand, MissingScriptIsAnErrorThatNamesIt)
 {
     const fs::path empty = dir / "empty";
     fs::create_directories(empty);
-    const ToolRun run = RunShell(std::string(DEMOTOOL_PATH) + " render --dir " + empty.string() + " --at 1s --png " +
+    const ToolRun run = RunShellWithErrors(std::string(DEMOTOOL_PATH) + " render --dir " + empty.string() + " --at 1s --png " +
                             (dir / "x.png").string());
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find("data/script.txt"), std::string::npos) << run.out;
@@ -132,7 +121,7 @@ TEST_F(RenderCommand, MissingFfmpegIsAnErrorThatSaysWhatToDo)
 {
     const fs::path bin = dir / "bin";
     fs::create_directories(bin);
-    const ToolRun run = RunShell("PATH=" + bin.string() + " " + DEMOTOOL_PATH + " render --dir " + DEMO_SOURCE_DIR +
+    const ToolRun run = RunShellWithErrors("PATH=" + bin.string() + " " + DEMOTOOL_PATH + " render --dir " + DEMO_SOURCE_DIR +
                             " --video " + (dir / "x.mp4").string());
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find("ffmpeg is not on PATH"), std::string::npos) << run.out;
@@ -175,7 +164,7 @@ TEST_F(RenderCommand, AtRendersTheSameFrameAsTheRange)
 
 std::string Probe(const fs::path& video)
 {
-    return RunShell("ffprobe -v error -show_entries stream=codec_name,width,height,pix_fmt -show_entries "
+    return RunShellWithErrors("ffprobe -v error -show_entries stream=codec_name,width,height,pix_fmt -show_entries "
                "format=duration -of compact " +
                video.string())
         .out;
@@ -183,7 +172,7 @@ std::string Probe(const fs::path& video)
 
 TEST_F(RenderCommand, VideoHasH264PicturesAndTheMusicAsAac)
 {
-    if (RunShell("command -v ffprobe").status != 0)
+    if (RunShellWithErrors("command -v ffprobe").status != 0)
         GTEST_SKIP() << "ffprobe is not installed";
     const fs::path video = dir / "part.mp4";
     const ToolRun run = Render("--video " + video.string() + " --size 320x240 --fps 25 --from '#48.0' --to =93160");
