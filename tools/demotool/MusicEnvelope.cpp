@@ -8,6 +8,14 @@
 
 namespace {
 
+std::string DecoderError(const char* path)
+{
+    std::string reason = sf_strerror(nullptr);
+    while (!reason.empty() && (reason.back() == '.' || reason.back() == ' '))
+        reason.pop_back();
+    return std::string("cannot decode ") + path + ": " + reason;
+}
+
 // Anything longer is no music the player would open; it bounds what a
 // corrupt header can make us allocate.
 constexpr double kLongestMusicSeconds = 6.0 * 3600.0;
@@ -27,7 +35,7 @@ bool MusicEnvelope::Decode(const char* path, std::string& error)
     SF_INFO info{};
     std::unique_ptr<SNDFILE, SndFileCloser> file(sf_open(path, SFM_READ, &info));
     if (!file) {
-        error = std::string("cannot decode ") + path + ": " + sf_strerror(nullptr);
+        error = DecoderError(path);
         return false;
     }
     if (info.channels < 1 || info.channels > kMostChannels || info.samplerate < 1) {

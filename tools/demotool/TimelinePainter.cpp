@@ -110,7 +110,54 @@ int32_t LabelStep(double pixelsPerPosition, double minimumGap)
     return step;
 }
 
-void PaintGrid(cairo_t* cr, const TimelineLanes& lanes, const TimelineLayout& layout, const Metrics& metrics)
+// Goto and End: a line through every lane and the name in the ruler.
+struct Mark {
+    uint32_t time;
+    const char* name;
+    Colour colour;
+    double textLeft = 0.0;
+    double textRight = 0.0; // equal to textLeft when the mark is off the picture
+};
+
+std::vector<Mark> PlaceMarks(cairo_t* cr, const TimelineLanes& lanes, const TimelineLayout& layout)
+{
+    std::vector<Mark> marks;
+    if (lanes.startTime != 0)
+        marks.push_back({lanes.startTime, "Goto", kGoto});
+    if (lanes.hasEnd)
+        marks.push_back({lanes.endTime, "End", kEnd});
+    for (Mark& mark : marks) {
+        const double x = layout.axis.XOf(mark.time);
+        if (x < layout.axis.left - 0.5 || x > layout.axis.right + 0.5)
+            continue;
+        const double width = TextWidth(cr, mark.name);
+        // Written to the left of the line when it would run off the right edge.
+        mark.textLeft = x + width + 4.0 < layout.width ? std::floor(x) + 3.0 : std::floor(x) - width - 2.0;
+        mark.textRight = mark.textLeft + width;
+    }
+    return marks;
+}
+
+bool HitsMark(const std::vector<Mark>& marks, double left, double right)
+{
+    for (const Mark& mark : marks)
+        if (mark.textRight > mark.textLeft && left < mark.textRight + 4.0 && right > mark.textLeft - 4.0)
+            return true;
+    return false;
+}
+
+void PaintMarks(cairo_t* cr, const TimelineLayout& layout, const std::vector<Mark>& marks)
+{
+    for (const Mark& mark : marks) {
+        if (mark.textRight <= mark.textLeft)
+            continue;
+        VerticalLine(cr, layout.axis.XOf(mark.time), layout.ruler.top, Bottom(layout), mark.colour);
+        Text(cr, mark.textLeft, layout.ruler.bottom - 5.0, mark.name, mark.colour);
+    }
+}
+
+void PaintGrid(cairo_t* cr, const TimelineLanes& lanes, const TimelineLayout& layout, const Metrics& metrics,
+               const std::vector<Mark>& marks)
 {
     const TimeAxis& axis = layout.axis;
     const double pixelsPerMs = (axis.right - axis.left) / double(axis.to - axis.from);
@@ -132,10 +179,11 @@ void PaintGrid(cairo_t* cr, const TimelineLanes& lanes, const TimelineLayout& la
         for (int64_t beat = first; beat * lanes.msPerBeat <= axis.to; ++beat) {
             const double x = axis.XOf(uint32_t(std::max(0.0, beat * lanes.msPerBeat)));
             VerticalLine(cr, x, top, bottom, kGrid, 0.25);
-            if (named && beat % beatsPerPosition != 0 && x >= axis.left)
-                Text(cr, std::floor(x) + 3.0, layout.ruler.bottom - 5.0,
-                     "#" + std::to_string(beat / beatsPerPosition) + "." + std::to_string(beat % beatsPerPosition),
-                     kGrid);
+            const std::string name =
+                "#" + std::to_string(beat / beatsPerPosition) + "." + std::to_string(beat % beatsPerPosition);
+            if (named && beat % beatsPerPosition != 0 && x >= axis.left &&
+                !HitsMark(marks, x, x + TextWidth(cr, name) + 3.0))
+                Text(cr, std::floor(x) + 3.0, layout.ruler.bottom - 5.0, name, kGrid);
         }
     }
     cairo_set_font_size(cr, metrics.font);
@@ -148,8 +196,9 @@ void PaintGrid(cairo_t* cr, const TimelineLanes& lanes, const TimelineLayout& la
             continue;
         const bool labelled = position % labelStep == 0;
         VerticalLine(cr, x, labelled ? layout.ruler.top + 2.0 : top, bottom, kGrid, labelled ? 0.9 : 0.55);
-        if (labelled)
-            Text(cr, std::floor(x) + 3.0, layout.ruler.bottom - 5.0, "#" + std::to_string(position), kDimText);
+        const std::string name = "#" + std::to_string(position);
+        if (labelled && !HitsMark(marks, x, x + TextWidth(cr, name) + 3.0))
+            Text(cr, std::floor(x) + 3.0, layout.ruler.bottom - 5.0, name, kDimText);
     }
 }
 
@@ -293,19 +342,6 @@ void PaintPatterns(cairo_t* cr, const TimelineLanes& lanes, const LaneRow& row, 
     }
 }
 
-void PaintMark(cairo_t* cr, const TimelineLayout& layout, uint32_t time, const char* name, Colour colour)
-{
-    const double x = layout.axis.XOf(time);
-    if (x < layout.axis.left - 0.5 || x > layout.axis.right + 0.5)
-        return;
-    VerticalLine(cr, x, layout.ruler.top, Bottom(layout), colour);
-    const double width = TextWidth(cr, name);
-    // Written to the left of the line when it would run off the right edge.
-    const double textX = x + width + 4.0 < layout.width ? std::floor(x) + 3.0 : std::floor(x) - width - 2.0;
-    FillRect(cr, textX - 1.0, layout.ruler.top, textX + width + 1.0, layout.ruler.bottom - 1.0, kBackground);
-    Text(cr, textX, layout.ruler.bottom - 5.0, name, colour);
-}
-
 std::string ParameterList(const EffectLane& lane)
 {
     std::string list;
@@ -399,7 +435,9 @@ void PaintTimeline(cairo_t* cr, const TimelineLanes& lanes, const MusicEnvelope*
     cairo_clip(cr);
     // Past the show's end nothing plays: shaded.
     FillRect(cr, axis.XOf(lanes.length), Top(layout), axis.right, Bottom(layout), {0.0, 0.0, 0.0}, 0.45);
-    PaintGrid(cr, lanes, layout, metrics);
+    cairo_set_font_size(cr, metrics.font);
+    const std::vector<Mark> marks = PlaceMarks(cr, lanes, layout);
+    PaintGrid(cr, lanes, layout, metrics, marks);
     if (music && !music->Empty() && layout.music.bottom > layout.music.top)
         PaintMusic(cr, *music, layout);
     for (size_t i = 0; i < lanes.effects.size(); ++i) {
@@ -411,10 +449,7 @@ void PaintTimeline(cairo_t* cr, const TimelineLanes& lanes, const MusicEnvelope*
     }
     PaintPatterns(cr, lanes, layout.pattern, axis, metrics);
     cairo_set_font_size(cr, metrics.font);
-    if (lanes.startTime != 0)
-        PaintMark(cr, layout, lanes.startTime, "Goto", kGoto);
-    if (lanes.hasEnd)
-        PaintMark(cr, layout, lanes.endTime, "End", kEnd);
+    PaintMarks(cr, layout, marks);
     cairo_restore(cr);
 
     FillRect(cr, 0.0, 0.0, axis.left, layout.height, kGutter);
