@@ -2,8 +2,8 @@
 // bundled show at 800x600, 60 frames per second, all frames read from the
 // same start. "ms_per_frame" is wall time per frame; "vs_drawn" is how many
 // times faster skipping is than drawing the same frames.
-#include "app/GoldenFrames.h"
-#include "app/OfflineShow.h"
+#include "offline/GoldenFrames.h"
+#include "offline/OfflineShow.h"
 
 #include <benchmark/benchmark.h>
 

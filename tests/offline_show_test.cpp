@@ -1,10 +1,10 @@
 // The pieces of the off-screen renderer: its clock, the shaping of read-back
 // frames, PNG encoding, and the show drawn with and without the disclaimer.
-#include "app/FrameWriter.h"
-#include "app/GoldenFrames.h"
-#include "app/OfflineShow.h"
-#include "app/SteppedClock.h"
 #include "demo/Timeline.h"
+#include "offline/FrameWriter.h"
+#include "offline/GoldenFrames.h"
+#include "offline/OfflineShow.h"
+#include "offline/SteppedClock.h"
 #include "resources/PngDecoder.h"
 #include "resources/PngEncoder.h"
 

@@ -1,6 +1,6 @@
-#include "app/GoldenFrames.h"
-#include "app/OfflineShow.h"
 #include "demo/Timeline.h"
+#include "offline/GoldenFrames.h"
+#include "offline/OfflineShow.h"
 #include "platform/AudioLayer.h"
 #include "tools/demotool/Command.h"
 #include "tools/demotool/RenderOptions.h"

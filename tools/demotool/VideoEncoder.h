@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/FrameWriter.h"
+#include "offline/FrameWriter.h"
 
 #include <sys/types.h>
 

@@ -1,4 +1,4 @@
-#include "app/GoldenFrames.h"
+#include "offline/GoldenFrames.h"
 
 #include "demo/Timeline.h"
 

@@ -1,4 +1,4 @@
-#include "app/OfflineShow.h"
+#include "offline/OfflineShow.h"
 
 #include "app/GLWindow.h"
 #include "app/Keyboard.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/OfflineShow.h"
+#include "offline/OfflineShow.h"
 #include "resources/PngEncoder.h"
 
 #include <cstdint>

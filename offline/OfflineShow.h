@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/FrameReadback.h"
-#include "app/FrameWriter.h"
-#include "app/SteppedClock.h"
+#include "offline/FrameReadback.h"
+#include "offline/FrameWriter.h"
+#include "offline/SteppedClock.h"
 #include "platform/Window.h"
 
 #include <cstdint>
