@@ -127,12 +127,28 @@ TEST_F(RenderCommand, MissingFfmpegIsAnErrorThatSaysWhatToDo)
     EXPECT_NE(run.out.find("ffmpeg is not on PATH"), std::string::npos) << run.out;
 }
 
-TEST_F(RenderCommand, TwoRendersOfARangeGiveIdenticalFiles)
+// The bundled show with a "Goto" line added to its script, the rest of data/
+// linked from the repository.
+fs::path ShowWithGoto(const fs::path& dir, const std::string& time)
 {
-    const std::string range = " --size 320x240 --fps 20 --from '#48.0' --to '#48.1'";
-    ASSERT_EQ(Render("--frames " + (dir / "a").string() + range).status, 0);
-    ASSERT_EQ(Render("--frames " + (dir / "b").string() + range).status, 0);
-    // 480 ms at 20 frames per second.
+    const fs::path show = dir / "goto-show";
+    fs::create_directories(show / "data");
+    for (const char* sub : {"png", "3ds", "music"})
+        fs::create_directory_symlink(fs::path(DEMO_SOURCE_DIR) / "data" / sub, show / "data" / sub);
+    std::ofstream script(show / "data" / "script.txt");
+    script << std::ifstream(fs::path(DEMO_SOURCE_DIR) / "data" / "script.txt").rdbuf() << "Goto " << time << "\n";
+    return show;
+}
+
+TEST_F(RenderCommand, GotoStartsAsTheScriptsGotoByteForByte)
+{
+    const std::string range = " --size 320x240 --fps 20 --to '#48.1'";
+    ASSERT_EQ(Render("--frames " + (dir / "a").string() + range + " --goto '#48.0'").status, 0);
+    const fs::path show = ShowWithGoto(dir, "#48.0");
+    const ToolRun scripted = RunShellWithErrors(std::string(DEMOTOOL_PATH) + " render --dir " + show.string() +
+                                                " --frames " + (dir / "b").string() + range);
+    ASSERT_EQ(scripted.status, 0) << scripted.out;
+    // 480 ms at 20 frames per second, from #48.0 itself.
     int files = 0;
     for (const auto& entry : fs::directory_iterator(dir / "a")) {
         ++files;
@@ -143,6 +159,10 @@ TEST_F(RenderCommand, TwoRendersOfARangeGiveIdenticalFiles)
     EXPECT_EQ(files, 10);
     EXPECT_TRUE(fs::exists(dir / "a" / "frame-000009.png"));
     EXPECT_NE(ReadBytes(dir / "a" / "frame-000000.png"), ReadBytes(dir / "a" / "frame-000009.png"));
+    // Started afresh, the heart lacks the pieces that the whole show has
+    // revealed by then.
+    ASSERT_EQ(Render("--png " + (dir / "whole.png").string() + " --size 320x240 --fps 20 --at '#48.0'").status, 0);
+    EXPECT_NE(ReadBytes(dir / "whole.png"), ReadBytes(dir / "a" / "frame-000000.png"));
 }
 
 TEST_F(RenderCommand, MissingDirectoriesOfTheOutputAreMade)
@@ -155,11 +175,16 @@ TEST_F(RenderCommand, MissingDirectoriesOfTheOutputAreMade)
 
 TEST_F(RenderCommand, AtRendersTheSameFrameAsTheRange)
 {
-    // The tenth frame of the range above lies at #48.0 plus 450 ms.
-    const std::string settings = " --size 320x240 --fps 20 --from '#48.0'";
-    ASSERT_EQ(Render("--frames " + (dir / "a").string() + settings + " --to '#48.1'").status, 0);
-    ASSERT_EQ(Render("--png " + (dir / "at.png").string() + settings + " --at =92610").status, 0);
-    EXPECT_EQ(ReadBytes(dir / "at.png"), ReadBytes(dir / "a" / "frame-000009.png"));
+    // Frames lie every 50 ms from the show's start, so the range's first is
+    // at 92200 (#48.0 is 92160) and its ninth at 92600.
+    const std::string settings = " --size 320x240 --fps 20";
+    ASSERT_EQ(Render("--frames " + (dir / "a").string() + settings + " --from '#48.0' --to '#48.1'").status, 0);
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir / "a"))
+        ++files;
+    EXPECT_EQ(files, 9);
+    ASSERT_EQ(Render("--png " + (dir / "at.png").string() + settings + " --at =92560").status, 0);
+    EXPECT_EQ(ReadBytes(dir / "at.png"), ReadBytes(dir / "a" / "frame-000008.png"));
 }
 
 std::string Probe(const fs::path& video)

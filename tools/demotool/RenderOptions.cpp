@@ -125,6 +125,7 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
         else if (name == "--frames") ok = SetMode(options, RenderMode::Frames, value, error);
         else if (name == "--png") ok = SetMode(options, RenderMode::Picture, value, error);
         else if (name == "--golden") ok = SetMode(options, RenderMode::Golden, value, error);
+        else if (name == "--goto") ok = SetTime(options.start, "--goto", value, error);
         else if (name == "--from") ok = SetTime(options.from, "--from", value, error);
         else if (name == "--to") ok = SetTime(options.to, "--to", value, error);
         else if (name == "--at") ok = SetTime(options.at, "--at", value, error);

@@ -10,6 +10,7 @@ enum class RenderMode { None, Video, Frames, Picture, Golden };
 struct RenderOptions {
     RenderMode mode = RenderMode::None;
     std::string output; // the file or directory; absolute after PrepareOutput
+    RenderTime start; // --goto
     RenderTime from;
     RenderTime to;
     RenderTime at;
