@@ -4,6 +4,7 @@
 #include "offline/FrameWriter.h"
 #include "offline/GoldenFrames.h"
 #include "offline/OfflineShow.h"
+#include "offline/RenderPieces.h"
 #include "offline/SteppedClock.h"
 #include "resources/PngDecoder.h"
 #include "resources/PngEncoder.h"
@@ -277,6 +278,20 @@ TEST_F(ShowFrames, TheShowStopsAtTheScriptsEnd)
     // is drawn and reports it.
     EXPECT_EQ(frames, 3);
     EXPECT_GE(show.GetTimeline().CurrentTime(), end);
+
+    // The count that a joined video's length comes from, and the pieces of
+    // that range: one frame each, the first at the range's first frame.
+    const RenderRange range{end - 100, end - 90, end + 1000};
+    EXPECT_EQ(FrameCount(range, 30, end), 3);
+    const std::vector<RenderRange> pieces = SplitRange(range, 30, end, 5);
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_EQ(FirstFrameTime(pieces[0], 30), end - 67);
+    EXPECT_EQ(pieces[0].to, end - 34);
+    EXPECT_EQ(FirstFrameTime(pieces[1], 30), end - 34);
+    EXPECT_EQ(FirstFrameTime(pieces[2], 30), end);
+    EXPECT_EQ(pieces[2].to, range.to);
+    for (const RenderRange& piece : pieces)
+        EXPECT_EQ(FrameCount(piece, 30, end), 1);
 }
 
 } // namespace

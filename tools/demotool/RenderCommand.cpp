@@ -5,7 +5,9 @@
 #include "tools/demotool/Command.h"
 #include "tools/demotool/RenderOptions.h"
 #include "tools/demotool/RenderProgress.h"
+#include "tools/demotool/RenderSetup.h"
 #include "tools/demotool/RenderTime.h"
+#include "tools/demotool/SplitRender.h"
 #include "tools/demotool/VideoEncoder.h"
 
 #include <unistd.h>
@@ -19,8 +21,8 @@ namespace {
 
 const char* const kUsage =
     "usage: demotool render (--video FILE.mp4 | --frames DIR | --at TIME --png FILE | --golden DIR)\n"
-    "                       [--goto TIME] [--from TIME] [--to TIME] [--fps N] [--size WxH] [--with-intro]\n"
-    "                       [--dir DIR]\n"
+    "                       [--goto TIME] [--from TIME] [--to TIME] [--fps N] [--size WxH] [--jobs N]\n"
+    "                       [--with-intro] [--dir DIR]\n"
     "\n"
     "Plays the show off screen, one frame per frame, and writes what it draws. Music is not played.\n"
     "\n"
@@ -37,13 +39,16 @@ const char* const kUsage =
     "  --to TIME         stop there (default: the script's \"End\", else the music's length)\n"
     "  --fps N           frames per second, 1 to 240 (default 60)\n"
     "  --size WxH        4:3 (default 800x600) or 16:9, which is padded centred with black\n"
+    "  --jobs N          a video in N pieces rendered by N processes at once, each fast-forwarded to\n"
+    "                    its piece, joined without encoding again; the music is added once\n"
     "  --with-intro      the disclaimer sequence first; the music then starts after it\n"
     "  --dir DIR         the show's directory, holding data/ (default: the current directory)\n"
     "\n"
     "TIME: #P.B (position and beat at the script's tempo; quote it in a shell), =MS (milliseconds) or\n"
     "12.5s (seconds). Frames lie every 1/N second from the show's start (the script's, or --goto).\n"
     "A progress line appears when standard output is a terminal. Two renders of the same range give\n"
-    "byte-identical PNG files.\n";
+    "byte-identical PNG files. Pieces of one range rendered apart (--from and --to at frame times,\n"
+    "on one machine or many) join into its video with 'demotool join'.\n";
 
 int Fail(const std::string& message)
 {
@@ -67,61 +72,9 @@ private:
     int64_t next = 0;
 };
 
-struct Range {
-    uint32_t start = 0; // where the timeline starts: the script's start, or --goto
-    uint32_t from = 0;
-    uint32_t to = 0;
-};
-
-bool ResolveStart(const RenderOptions& options, const Timeline& timeline, Range& range, std::string& error)
-{
-    range.start = options.start.given ? ResolveRenderTime(options.start.text, timeline) : timeline.StartTime();
-    range.from = options.from.given ? ResolveRenderTime(options.from.text, timeline) : range.start;
-    if (range.from < range.start) {
-        error = "--from " + FormatMs(range.from) + " lies before the start " + FormatMs(range.start);
-        return false;
-    }
-    if (range.from >= timeline.EndTime()) {
-        error = "--from " + FormatMs(range.from) + " is not before the show's end " + FormatMs(timeline.EndTime());
-        return false;
-    }
-    return true;
-}
-
-bool ResolveRange(const RenderOptions& options, OfflineShow& show, Range& range, std::string& error)
-{
-    const Timeline& timeline = show.GetTimeline();
-    if (!ResolveStart(options, timeline, range, error))
-        return false;
-    if (options.to.given) {
-        range.to = ResolveRenderTime(options.to.text, timeline);
-    } else if (timeline.EndTime() != Timeline::kNoTime) {
-        range.to = timeline.EndTime();
-    } else if (show.MusicPath().empty() || !AudioMusicFileLengthMs(show.MusicPath().c_str(), &range.to)) {
-        error = "the script has no \"End\" and the music's length is unknown: give --to";
-        return false;
-    }
-    if (range.to <= range.from) {
-        error = "the range is empty: --to " + FormatMs(range.to) + " is not after --from " + FormatMs(range.from);
-        return false;
-    }
-    return true;
-}
-
-// Starts the show at the range's start and plays it undrawn up to the first
-// frame at or after `from`.
-bool StartRange(OfflineShow& show, const Range& range, uint32_t from, std::string& error)
-{
-    show.StartAt(range.start);
-    if (show.FastForwardTo(from))
-        return true;
-    error = "the show ends at " + FormatMs(show.GetTimeline().CurrentTime()) + ", before " + FormatMs(from);
-    return false;
-}
-
 // Draws the range; captured frames go to the sink. Frames at or after `to`
 // are not drawn; the script's end stops the render too.
-bool PlayRange(OfflineShow& show, const Range& range, int32_t fps, bool captureAll, std::string& error)
+bool PlayRange(OfflineShow& show, const RenderRange& range, int32_t fps, bool captureAll, std::string& error)
 {
     const int64_t total = (int64_t(range.to - range.from) * fps + 999) / 1000;
     RenderProgress progress(total);
@@ -141,7 +94,7 @@ bool PlayRange(OfflineShow& show, const Range& range, int32_t fps, bool captureA
 int RenderVideo(const RenderOptions& options, OfflineShow& show, VideoEncoder& encoder)
 {
     std::string error;
-    Range range;
+    RenderRange range;
     if (!ResolveRange(options, show, range, error))
         return Fail(error);
     const int64_t introFrames = show.FramesSubmitted();
@@ -168,7 +121,7 @@ int RenderVideo(const RenderOptions& options, OfflineShow& show, VideoEncoder& e
 int RenderFrames(const RenderOptions& options, OfflineShow& show)
 {
     std::string error;
-    Range range;
+    RenderRange range;
     if (!ResolveRange(options, show, range, error))
         return Fail(error);
     if (!StartRange(show, range, range.from, error))
@@ -183,7 +136,7 @@ int RenderOnePicture(const RenderOptions& options, OfflineShow& show, KeepLastFr
 {
     std::string error;
     const Timeline& timeline = show.GetTimeline();
-    Range range;
+    RenderRange range;
     if (!ResolveStart(options, timeline, range, error))
         return Fail(error);
     const uint32_t at = ResolveRenderTime(options.at.text, timeline);
@@ -240,11 +193,9 @@ int RunRender(int argc, char** argv)
     if (options.mode == RenderMode::Golden)
         return RenderGolden(options);
 
-    OfflineSettings settings;
-    settings.width = options.width;
-    settings.height = options.height;
-    settings.framesPerSecond = options.fps;
-    settings.withIntro = options.withIntro;
+    if (options.mode == RenderMode::Video && options.jobs > 1)
+        return RenderVideoInPieces(options, error) ? 0 : Fail(error);
+    const OfflineSettings settings = ShowSettingsOf(options);
 
     std::unique_ptr<FrameSink> sink;
     VideoEncoder* encoder = nullptr;

@@ -17,6 +17,7 @@ struct RenderOptions {
     int32_t fps = 60;
     int32_t width = 800;
     int32_t height = 600;
+    int32_t jobs = 1;
     bool withIntro = false;
     std::string dir;
     std::string ffmpeg; // found by PrepareOutput for a video
