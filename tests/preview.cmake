@@ -5,5 +5,11 @@ if(TARGET preview_test)
     ${CMAKE_SOURCE_DIR}/tools/demotool/PreviewKeys.cpp
     ${CMAKE_SOURCE_DIR}/tools/demotool/PreviewMusic.cpp
     ${CMAKE_SOURCE_DIR}/tools/demotool/PreviewSession.cpp
-    ${CMAKE_SOURCE_DIR}/tools/demotool/PreviewShow.cpp)
+    ${CMAKE_SOURCE_DIR}/tools/demotool/PreviewShow.cpp
+    ${CMAKE_SOURCE_DIR}/tools/demotool/ScriptSession.cpp
+    ${CMAKE_SOURCE_DIR}/tools/demotool/TimelineLanes.cpp
+    ${CMAKE_SOURCE_DIR}/tools/demotool/TimelinePainter.cpp
+    ${CMAKE_SOURCE_DIR}/tools/demotool/TimelineStrip.cpp
+    ${CMAKE_SOURCE_DIR}/tools/demotool/MusicEnvelope.cpp)
+  target_link_libraries(preview_test PRIVATE PkgConfig::DEMOTOOL_CAIRO PkgConfig::DEMOTOOL_SNDFILE)
 endif()

@@ -59,7 +59,8 @@ EffectLane& LaneOf(std::vector<EffectLane>& lanes, int32_t slot)
         if (lane.slot == slot)
             return lane;
     const char* name = ShowLineup::SlotName(slot);
-    lanes.push_back({slot, name ? name : "slot " + std::to_string(slot), {}, {}, {}, {}});
+    // The player has no effect there: its events change a block nobody reads.
+    lanes.push_back({slot, name ? name : "no effect", {}, {}, {}, {}});
     return lanes.back();
 }
 

@@ -37,7 +37,7 @@ struct LaneTrigger {
 // Everything the script does to one effect slot, in time order.
 struct EffectLane {
     int32_t slot;
-    std::string name; // the lineup's name, or "slot N" beyond it
+    std::string name; // the lineup's name, or "no effect" beyond it
     std::vector<TimeSpan> running;
     std::vector<LaneSet> sets;
     std::vector<LaneFade> fades;
