@@ -3,10 +3,5 @@
 if(TARGET demotool AND TARGET timeline_view_test)
   add_dependencies(timeline_view_test demotool)
   target_compile_definitions(timeline_view_test PRIVATE DEMOTOOL_PATH="$<TARGET_FILE:demotool>")
-  target_sources(timeline_view_test PRIVATE
-    ${CMAKE_SOURCE_DIR}/tools/demotool/ScriptSession.cpp
-    ${CMAKE_SOURCE_DIR}/tools/demotool/TimelineLanes.cpp
-    ${CMAKE_SOURCE_DIR}/tools/demotool/TimelinePainter.cpp
-    ${CMAKE_SOURCE_DIR}/tools/demotool/MusicEnvelope.cpp)
-  target_link_libraries(timeline_view_test PRIVATE PkgConfig::DEMOTOOL_CAIRO PkgConfig::DEMOTOOL_SNDFILE)
+  target_link_libraries(timeline_view_test PRIVATE demotoolpreview)
 endif()
