@@ -1,5 +1,4 @@
 #include "app/Keyboard.h"
-#include "app/MainLoop.h"
 #include "app/ProcessObjects.h"
 #include "platform/Messages.h"
 #include "tools/demotool/Command.h"
