@@ -49,6 +49,8 @@ void WithPreview(benchmark::State& state, const std::function<void(PreviewSessio
             PreviewSession session(quiet ? quiet : stderr, 1u << 30);
             if (session.Start()) {
                 session.Step(0, std::vector<PreviewAction>(5, PreviewAction::ForwardEight));
+                while (session.IsSeeking())
+                    session.Step(0, {});
                 run(session);
             } else {
                 state.SkipWithError("the show has faults");
