@@ -275,19 +275,56 @@ TEST(MeshReader, PathRulesSetDirectory)
 TEST(MeshReaderRepairs, BadVertexIndicesAreKeptOutOfEverything)
 {
     FileObject object = MakeSquare("bad", 0, 0, 0, 2, "m");
-    object.faces.push_back({0, 1, 9});
+    // Vertex 4 is the first one beyond the square's four.
+    object.faces.push_back({0, 1, 4});
     object.groups = {{"m", {0, 1, 2}}};
     Mesh3DS mesh;
     EXPECT_FALSE(Load(mesh, MakeMeshFile({{"m"}}, {object})));
     const MeshObject& loaded = mesh.objects[0];
     EXPECT_EQ(loaded.indexCount, 9);
-    EXPECT_EQ(loaded.indices[8], 9);
+    EXPECT_EQ(loaded.indices[8], 4);
     EXPECT_EQ(loaded.groups[0].indexCount, 6);
     // The centre and normals come from the two good faces only.
     ExpectFloat3(loaded.centre, 0, 0, 0);
     ExpectFloat3(loaded.normals[1], 0, 0, 1);
     EXPECT_EQ(mesh.WarningCount(), 1);
     EXPECT_TRUE(AnyWarningHas(mesh, "vertex index"));
+}
+
+// Sub-chunks may repeat in any order: here a second triangle mesh replaces
+// the four vertices that the first one's faces and group were read against.
+TEST(MeshReaderRepairs, VerticesReplacedAfterTheFacesLeaveNothingThatNamesThem)
+{
+    ChunkWriter square;
+    WriteObject(square, MakeSquare("late", 0, 0, 0, 2, "m"));
+    ChunkWriter out;
+    out.Begin(0x4D4D);
+    out.Begin(0x3D3D);
+    WriteMaterial(out, {"m"});
+    out.Begin(0x4000);
+    out.String("late");
+    out.bytes.insert(out.bytes.end(), square.bytes.begin() + ptrdiff_t(square.chunkStarts[1]), square.bytes.end());
+    out.Begin(0x4100);
+    out.Begin(0x4110);
+    out.U16(1);
+    for (float c : {5.0f, 5.0f, 5.0f})
+        out.F32(c);
+    out.End();
+    out.End();
+    out.End();
+    out.End();
+    out.End();
+    Mesh3DS mesh;
+    EXPECT_FALSE(Load(mesh, out.bytes));
+    const MeshObject& loaded = mesh.objects[0];
+    ASSERT_EQ(loaded.vertexCount, 1);
+    ASSERT_EQ(loaded.groupCount, 1);
+    EXPECT_EQ(loaded.groups[0].indexCount, 0);
+    EXPECT_TRUE(loaded.groups[0].indices.empty());
+    ExpectFloat3(loaded.normals[0], 0, 0, 0);
+    ExpectFloat3(loaded.centre, 0, 0, 0);
+    EXPECT_EQ(mesh.WarningCount(), 1);
+    EXPECT_TRUE(AnyWarningHas(mesh, "2 of 2 faces use a vertex index beyond its 1 vertices; 2 triangles"));
 }
 
 TEST(MeshReaderRepairs, FaceNumbersBeyondTheFaceCountAreSkipped)
