@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -263,6 +266,11 @@ TEST(MeshReader, PathRulesSetDirectory)
     EXPECT_EQ(bare.objectCount, 0);
     EXPECT_EQ(bare.WarningCount(), 1);
 
+    Mesh3DS folder;
+    EXPECT_FALSE(folder.Load(testing::TempDir().c_str()));
+    EXPECT_EQ(folder.WarningCount(), 1);
+    EXPECT_TRUE(AnyWarningHas(folder, "cannot read")) << folder.Warnings()[0];
+
     Mesh3DS windows;
     EXPECT_FALSE(windows.Load("data\\3ds/x\\cordel.3ds"));
     EXPECT_EQ(windows.directory, "data\\3ds/x\\");
@@ -270,6 +278,40 @@ TEST(MeshReader, PathRulesSetDirectory)
     Mesh3DS show;
     show.Load("data/3ds/cordel.3ds");
     EXPECT_EQ(show.directory, "data/3ds/");
+}
+
+// The preview reloads a mesh while an exporter may be rewriting its file in
+// place; whatever the loader sees, it must not fault.
+TEST(MeshReaderRepairs, FileRewrittenWhileItIsReadNeverFaults)
+{
+    FileObject large = MakeSquare("large", 0, 0, 0, 2, "m");
+    large.vertices.resize(60000, {1, 2, 3});
+    const std::vector<uint8_t> bytes = MakeMeshFile({{"m"}}, {large});
+    const std::string path = TempPath("rewritten.3ds");
+    ASSERT_TRUE(WriteFileBytes(path, bytes));
+    std::atomic<bool> stop{false};
+    std::thread exporter([&] {
+        while (!stop.load()) {
+            std::FILE* file = std::fopen(path.c_str(), "wb");
+            if (file == nullptr)
+                continue;
+            std::fwrite(bytes.data(), 1, bytes.size() / 2, file);
+            std::fflush(file);
+            std::fwrite(bytes.data() + bytes.size() / 2, 1, bytes.size() - bytes.size() / 2, file);
+            std::fclose(file);
+            // Whole for a moment, so that most loads start on a whole file.
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    });
+    for (int i = 0; i < 300; ++i) {
+        Mesh3DS mesh;
+        mesh.Load(path.c_str());
+    }
+    stop.store(true);
+    exporter.join();
+    Mesh3DS settled;
+    EXPECT_TRUE(settled.Load(path.c_str()));
+    EXPECT_EQ(settled.objects[0].vertexCount, 60000);
 }
 
 TEST(MeshReaderRepairs, BadVertexIndicesAreKeptOutOfEverything)
