@@ -560,8 +560,14 @@ bool BASS_ChannelSetPosition(uint32_t handle, uint64_t position)
     if (stream->length != kNoValue && position > stream->length)
         return Fail(kAudioErrorPosition);
 
+    // At its very end a stream has played out, whatever the decoders make
+    // of a seek there (WAV fails to start, OGG and FLAC refuse it).
+    const bool atEnd = position == stream->length;
+    if (stream == output.current && atEnd)
+        StopCurrent();
     if (stream != output.current) {
         stream->position = position;
+        stream->playing = stream->playing && !atEnd;
         return Succeed();
     }
     return MoveCurrent(position);
