@@ -5,12 +5,11 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <utility>
-#include <vector>
 
 #ifndef GL_CLAMP
 #define GL_CLAMP 0x2900
@@ -400,16 +399,18 @@ void MeshReader::CompleteObject(MeshObject& object)
     // The draw call indexes the vertex arrays with what the groups hold.
     size_t dropped = 0;
     for (FaceGroup& group : object.groups) {
-        std::vector<uint16_t> kept;
-        kept.reserve(group.indices.size());
+        uint16_t* indices = group.indices.data();
+        size_t kept = 0;
         for (size_t i = 0; i + 3 <= group.indices.size(); i += 3) {
-            if (inside(&group.indices[i]))
-                kept.insert(kept.end(), &group.indices[i], &group.indices[i] + 3);
-            else
+            if (!inside(indices + i)) {
                 ++dropped;
+                continue;
+            }
+            std::copy(indices + i, indices + i + 3, indices + kept);
+            kept += 3;
         }
-        group.indices = std::move(kept);
-        group.indexCount = int32_t(group.indices.size());
+        group.indices.resize(kept);
+        group.indexCount = int32_t(kept);
     }
     if (drawable < faceCount || dropped > 0)
         mesh.AddWarning(Format("object \"%s\": %zu of %zu faces use a vertex index beyond its %zu vertices; %zu "
