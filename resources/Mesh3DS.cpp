@@ -35,6 +35,11 @@ std::string DirectoryOf(const std::string& path)
 // that never ends) from taking all memory.
 constexpr size_t kMaxFileBytes = size_t(256) << 20;
 
+uint32_t ChunkLength(const uint8_t* header)
+{
+    return uint32_t(header[2]) | uint32_t(header[3]) << 8 | uint32_t(header[4]) << 16 | uint32_t(header[5]) << 24;
+}
+
 // Reads the file with plain reads into memory, never mapping it: the preview
 // reloads a mesh when its file changes, and a file rewritten in place while a
 // mapping of it is read faults. Stops where the first chunk's length says the
@@ -46,18 +51,27 @@ bool ReadMeshFile(const std::string& path, std::vector<uint8_t>& bytes, std::str
         reason = std::strerror(errno);
         return false;
     }
-    size_t limit = 6;
-    uint8_t block[65536];
+    uint8_t header[6];
+    const size_t headerSize = std::fread(header, 1, sizeof header, file);
+    bytes.assign(header, header + headerSize);
+    const size_t limit = headerSize == sizeof header ? std::clamp<size_t>(ChunkLength(header), 6, kMaxFileBytes) : 0;
+    // Room for what the file holds, where it tells its size: one allocation
+    // and no copies for the usual file.
+    if (limit > headerSize && std::fseek(file, 0, SEEK_END) == 0) {
+        const long end = std::ftell(file);
+        if (end > 0)
+            bytes.reserve(std::min(limit, size_t(end)));
+        std::fseek(file, long(headerSize), SEEK_SET);
+    }
     while (bytes.size() < limit) {
-        const size_t got = std::fread(block, 1, std::min(sizeof block, limit - bytes.size()), file);
-        if (got == 0)
+        const size_t before = bytes.size();
+        const size_t room = bytes.capacity() > before ? bytes.capacity() - before : before;
+        const size_t wanted = std::min(limit - before, std::max<size_t>(room, 65536));
+        bytes.resize(before + wanted);
+        const size_t got = std::fread(bytes.data() + before, 1, wanted, file);
+        bytes.resize(before + got);
+        if (got < wanted)
             break;
-        bytes.insert(bytes.end(), block, block + got);
-        if (limit == 6 && bytes.size() >= 6) {
-            const size_t stated = uint32_t(bytes[2]) | uint32_t(bytes[3]) << 8 | uint32_t(bytes[4]) << 16 |
-                                  uint32_t(bytes[5]) << 24;
-            limit = std::clamp<size_t>(stated, 6, kMaxFileBytes);
-        }
     }
     const bool failed = std::ferror(file) != 0;
     reason = failed ? std::strerror(errno) : "";
