@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <random>
+#include <utility>
 #include <vector>
 
 extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
@@ -57,7 +58,8 @@ Node Parse(uint16_t id, const uint8_t* data, size_t size, int depth)
 {
     Node node;
     node.id = id;
-    const size_t prefix = depth < kMaxDepth ? PrefixSize(id, data, size) : ~size_t(0);
+    // The reader ignores the first chunk's identifier and walks it whatever it is.
+    const size_t prefix = depth == 0 ? 0 : depth < kMaxDepth ? PrefixSize(id, data, size) : ~size_t(0);
     if (prefix == ~size_t(0)) {
         node.prefix.assign(data, data + size);
         return node;
@@ -120,7 +122,7 @@ bool MutateTree(Node& root, std::minstd_rand& random, size_t maxSize)
         siblings.insert(siblings.begin() + ptrdiff_t(place.index), siblings[place.index]);
         return true;
     case 1: { // move a chunk among its siblings
-        Node moved = siblings[place.index];
+        Node moved = std::move(siblings[place.index]);
         siblings.erase(siblings.begin() + ptrdiff_t(place.index));
         siblings.insert(siblings.begin() + ptrdiff_t(random() % (siblings.size() + 1)), std::move(moved));
         return true;
