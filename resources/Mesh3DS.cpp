@@ -1,5 +1,6 @@
 #include "resources/Mesh3DS.h"
 
+#include "platform/MappedFile.h"
 #include "resources/ImageRegistry.h"
 #include "resources/MeshReader.h"
 
@@ -9,11 +10,6 @@
 #include <cstring>
 #include <cstdio>
 #include <memory>
-
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -43,42 +39,28 @@ class MeshFileBytes {
 public:
     bool Open(const std::string& path)
     {
-        const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (descriptor < 0)
+        if (mapping.Map(path.c_str()))
+            return true;
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        if (file == nullptr)
             return false;
-        struct stat info {};
-        if (::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-            void* mapped = ::mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE, descriptor, 0);
-            if (mapped != MAP_FAILED) {
-                mapping = static_cast<const uint8_t*>(mapped);
-                mappedSize = size_t(info.st_size);
-            }
-        }
-        const bool readable = mapping != nullptr || ReadAll(descriptor);
-        ::close(descriptor);
+        const bool readable = ReadAll(file);
+        std::fclose(file);
         return readable;
     }
 
-    ~MeshFileBytes()
-    {
-        if (mapping != nullptr)
-            ::munmap(const_cast<uint8_t*>(mapping), mappedSize);
-    }
-
-    const uint8_t* Data() const { return mapping != nullptr ? mapping : copy.data(); }
-    size_t Size() const { return mapping != nullptr ? mappedSize : copy.size(); }
+    const uint8_t* Data() const { return mapping.Data() != nullptr ? mapping.Data() : copy.data(); }
+    size_t Size() const { return mapping.Data() != nullptr ? mapping.Size() : copy.size(); }
 
 private:
-    bool ReadAll(int descriptor)
+    bool ReadAll(std::FILE* file)
     {
         size_t limit = 6;
         uint8_t block[65536];
         while (copy.size() < limit) {
-            const ssize_t got = ::read(descriptor, block, std::min(sizeof block, limit - copy.size()));
-            if (got < 0)
-                return false;
+            const size_t got = std::fread(block, 1, std::min(sizeof block, limit - copy.size()), file);
             if (got == 0)
-                break;
+                return std::ferror(file) == 0;
             copy.insert(copy.end(), block, block + got);
             if (copy.size() >= 6 && limit == 6)
                 limit = std::max<size_t>(6, uint32_t(copy[2]) | (uint32_t(copy[3]) << 8) |
@@ -87,8 +69,7 @@ private:
         return true;
     }
 
-    const uint8_t* mapping = nullptr;
-    size_t mappedSize = 0;
+    MappedFile mapping;
     std::vector<uint8_t> copy;
 };
 
