@@ -47,7 +47,7 @@ export DISPLAY=":$(cat "$work/display")"
 # A Wine prefix of our own, kept between runs (making one takes seconds).
 # Mono and Gecko are not needed, and asking for them would wait for a click.
 cache=${DEMO_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/demo-windows}
-export WINEPREFIX="$cache/wine-$(wine --version 2>/dev/null | tr -c 'A-Za-z0-9.\n' '-')"
+export WINEPREFIX="$cache/$(wine --version 2>/dev/null | tr -cs 'A-Za-z0-9.' '-' | sed 's/-$//')"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=d"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   rm -rf "$WINEPREFIX"

@@ -272,6 +272,23 @@ TEST(MeshReader, PathRulesSetDirectory)
     EXPECT_EQ(show.directory, "data/3ds/");
 }
 
+TEST(MeshReader, FilesThatCannotBeMappedAreReadOrRefused)
+{
+    // An empty file cannot be mapped but can be read: nothing in it.
+    const std::string empty = TempPath("mesh_reader_empty.3ds");
+    ASSERT_TRUE(WriteFileBytes(empty, {}));
+    Mesh3DS nothing;
+    EXPECT_FALSE(nothing.Load(empty.c_str()));
+    ASSERT_EQ(nothing.WarningCount(), 1);
+    EXPECT_NE(nothing.Warnings()[0].find("too short"), std::string::npos) << nothing.Warnings()[0];
+
+    // A folder can be neither.
+    Mesh3DS folder;
+    EXPECT_FALSE(folder.Load(testing::TempDir().c_str()));
+    ASSERT_EQ(folder.WarningCount(), 1);
+    EXPECT_NE(folder.Warnings()[0].find("cannot read"), std::string::npos) << folder.Warnings()[0];
+}
+
 TEST(MeshReaderRepairs, BadVertexIndicesAreKeptOutOfEverything)
 {
     FileObject object = MakeSquare("bad", 0, 0, 0, 2, "m");
