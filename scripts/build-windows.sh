@@ -10,19 +10,7 @@ cd "$(dirname "$0")/.."
 with_tests=false
 [ "${1:-}" = "--tests" ] && with_tests=true
 
-packages=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest dpkg-dev xz-utils cmake ninja-build zip)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+./scripts/install-deps.sh windows
 
 prefix=$(./scripts/windows-prefix.sh)
 build_dir=${WINDOWS_BUILD_DIR:-build-windows}

@@ -10,19 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(wine wine64 xvfb xauth xdotool x11-utils libgl1-mesa-dri unzip)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+./scripts/install-deps.sh wine
 
 started=$SECONDS
 ./scripts/build-windows.sh --tests
