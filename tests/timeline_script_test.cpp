@@ -484,7 +484,7 @@ TEST(TimelineFiles, LoadReadsAFileAndAMissingFileFailsQuietly)
         file << "=0 Set scene.1.dbl.0 0.5\r\n  bad\r\n";
     }
     ScriptedTimeline t;
-    EXPECT_FALSE(t->Load(path.c_str(), nullptr));
+    EXPECT_FALSE(t->Load(path.string().c_str(), nullptr));
     std::filesystem::remove(path);
     ASSERT_EQ(t->EventCount(), 1);
     ASSERT_EQ(t.host.faults.size(), 1u);
