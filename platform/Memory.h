@@ -9,6 +9,8 @@
 // would otherwise keep the high-water mark of its heap for good.
 void ReleaseFreedMemory();
 
-// Bytes the program holds on the heap right now; 0 where the C library
-// cannot tell. For measuring, not for deciding anything.
+// For measuring, not for deciding anything; 0 where the system cannot tell.
+// Bytes the program holds on the heap right now:
 size_t HeapBytesInUse();
+// Bytes of the process in memory (resident), heap, code and driver alike:
+size_t ResidentBytes();
