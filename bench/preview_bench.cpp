@@ -2,12 +2,15 @@
 #include "app/ProcessObjects.h"
 #include "effects/RenderHelper.h"
 #include "platform/AudioLayer.h"
+#include "platform/Memory.h"
 #include "resources/MCSounds.h"
+#include "tools/demotool/PreviewSession.h"
 #include "tools/demotool/PreviewShow.h"
 
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -60,5 +63,61 @@ void BM_RebuildShow(benchmark::State& state)
     InstallGLWindow(nullptr);
 }
 BENCHMARK(BM_RebuildShow)->Unit(benchmark::kMillisecond);
+
+// What an author's session costs over time: 200 reloads (F5) with frames
+// between them. Reports how much the heap in use and the resident memory
+// grew from the first reload to the last, in kB; a leak of one picture per
+// reload would show as hundreds of MB.
+void BM_TwoHundredReloads(benchmark::State& state)
+{
+    const char* chosen = std::getenv("DEMO_SHOW_DIR");
+    std::error_code error;
+    std::filesystem::current_path(chosen ? chosen : DEMO_SOURCE_DIR, error);
+    if (error || !std::filesystem::exists(PreviewShow::kScriptPath)) {
+        state.SkipWithError("no show: data/script.txt is missing");
+        return;
+    }
+    SDL_setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    AudioSetOutputOff(true);
+    GLWindow window;
+    window.AllowMultisample(false);
+    InstallGLWindow(&window);
+    if (!window.Create({"bench", 800, 600, 32, false})) {
+        state.SkipWithError("no OpenGL context");
+        InstallGLWindow(nullptr);
+        return;
+    }
+    {
+        MCSounds music;
+        InstallMusic(&music);
+        RenderHelper helper;
+        InstallRenderHelper(&helper);
+        FILE* quiet = std::fopen("/dev/null", "w");
+        for (auto _ : state) {
+            PreviewSession session(quiet ? quiet : stderr, 1000000);
+            if (!session.Start()) {
+                state.SkipWithError("the show has faults");
+                break;
+            }
+            session.Step(16, {PreviewAction::Reload});
+            session.Step(16, {});
+            const double heapBefore = double(HeapBytesInUse()) / 1024.0;
+            const double residentBefore = double(ResidentBytes()) / 1024.0;
+            for (int reload = 1; reload < 200; ++reload) {
+                session.Step(16, {PreviewAction::Reload});
+                session.Step(16, {});
+            }
+            state.counters["heap_growth_kB"] = double(HeapBytesInUse()) / 1024.0 - heapBefore;
+            state.counters["rss_growth_kB"] = double(ResidentBytes()) / 1024.0 - residentBefore;
+        }
+        if (quiet)
+            std::fclose(quiet);
+        InstallRenderHelper(nullptr);
+        InstallMusic(nullptr);
+    }
+    window.Destroy();
+    InstallGLWindow(nullptr);
+}
+BENCHMARK(BM_TwoHundredReloads)->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace

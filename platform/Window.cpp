@@ -111,6 +111,21 @@ void SetWindowTitle(Window* window, const char* title)
     SDL_SetWindowTitle(Native(window), title);
 }
 
+bool SetWindowIcon(Window* window, const uint8_t* pixels, int32_t width, int32_t height, int32_t channels)
+{
+    if (!window || !pixels || width <= 0 || height <= 0 || (channels != 3 && channels != 4))
+        return false;
+    // SDL only reads the pixels: it converts them into an icon of its own.
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<uint8_t*>(pixels), width, height, channels * 8, width * channels,
+        channels == 4 ? SDL_PIXELFORMAT_RGBA32 : SDL_PIXELFORMAT_RGB24);
+    if (!icon)
+        return false;
+    SDL_SetWindowIcon(Native(window), icon);
+    SDL_FreeSurface(icon);
+    return true;
+}
+
 void ShowCursor(bool visible)
 {
     SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);

@@ -274,7 +274,8 @@ TEST_F(PreviewTest, ReloadAfterTheScriptChangesKeepsTheTimeAndShowsTheChange)
     Steps(2, 100);
     EXPECT_EQ(preview.BuildCount(), 1);
 
-    WriteScript(kGreenShow);
+    // A picture loaded again under its name: the first stays with the show.
+    WriteScript(kGreenShow + "LoadImage pic3 pic3.png\n");
     Steps(1, 100);
     EXPECT_EQ(preview.BuildCount(), 2);
     EXPECT_EQ(preview.Time(), 1300u);
@@ -297,8 +298,8 @@ TEST_F(PreviewTest, ReloadAfterTheScriptChangesKeepsTheTimeAndShowsTheChange)
     preview.Step(50, {PreviewAction::Reload});
     EXPECT_EQ(preview.BuildCount(), 4);
     EXPECT_EQ(preview.Time(), 1450u);
-    // The shows replaced took their pictures with them.
-    EXPECT_EQ(LiveTextures(), texturesOfOneShow);
+    // The shows replaced took all their pictures with them.
+    EXPECT_EQ(LiveTextures(), texturesOfOneShow + 1);
     EXPECT_TRUE(boxes.boxes.empty());
 }
 

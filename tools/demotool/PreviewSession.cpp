@@ -1,6 +1,7 @@
 #include "tools/demotool/PreviewSession.h"
 
 #include "demo/Timeline.h"
+#include "platform/Memory.h"
 #include "tools/demotool/PreviewMusic.h"
 #include "tools/demotool/PreviewShow.h"
 
@@ -58,9 +59,15 @@ bool PreviewSession::Start()
 
 void PreviewSession::Step(uint32_t elapsed, const std::vector<PreviewAction>& actions)
 {
+    const int32_t buildsBefore = buildCount;
     for (PreviewAction action : actions)
         Apply(action);
     PollFiles(elapsed);
+    // A replaced show, or an attempt that failed, freed its memory among the
+    // blocks of the show now playing, where the C library would keep it:
+    // without this the process grows with every reload.
+    if (buildCount != buildsBefore)
+        ReleaseFreedMemory();
 
     if (!paused && !atEnd)
         clock.now += elapsed;
