@@ -125,7 +125,8 @@ bool PreviewSession::Rebuild(std::optional<uint32_t> time, bool moveMusic)
 
     faults.clear();
     const uint32_t scriptStart = attempt->ScriptStartTime();
-    const uint32_t target = time.value_or(scriptStart);
+    // Past the script's end there is nothing to see but its last frame.
+    const uint32_t target = std::min(time.value_or(scriptStart), attempt->GetTimeline().EndTime());
     const uint32_t start = std::min(target, scriptStart);
     // Each show draws the random sequence from its beginning, as the player does.
     CrtSeed(1);
