@@ -76,8 +76,7 @@ private:
 // are not drawn; the script's end stops the render too.
 bool PlayRange(OfflineShow& show, const RenderRange& range, int32_t fps, bool captureAll, std::string& error)
 {
-    const int64_t total = (int64_t(range.to - range.from) * fps + 999) / 1000;
-    RenderProgress progress(total);
+    RenderProgress progress(FrameCount(range, fps, show.GetTimeline().EndTime()));
     int64_t done = 0;
     while (show.NextFrameTime() < range.to) {
         const bool more = show.RenderFrame(captureAll);
