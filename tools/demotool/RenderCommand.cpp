@@ -47,8 +47,8 @@ const char* const kUsage =
     "TIME: #P.B (position and beat at the script's tempo; quote it in a shell), =MS (milliseconds) or\n"
     "12.5s (seconds). Frames lie every 1/N second from the show's start (the script's, or --goto).\n"
     "A progress line appears when standard output is a terminal. Two renders of the same range give\n"
-    "byte-identical PNG files. Pieces of one range rendered apart (--from and --to at frame times,\n"
-    "on one machine or many) join into its video with 'demotool join'.\n";
+    "byte-identical PNG files. Pieces of one range rendered apart (each one's --to the next one's\n"
+    "--from, on one machine or many) join into its video with 'demotool join'.\n";
 
 int Fail(const std::string& message)
 {
