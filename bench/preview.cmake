@@ -1,4 +1,4 @@
-# The preview's rebuild is measured on the show in data/ of the source tree.
+# The preview's rebuild and seek are measured on the show in data/ of the source tree.
 if(TARGET preview_bench)
   target_sources(preview_bench PRIVATE
     ${CMAKE_SOURCE_DIR}/tools/demotool/FileWatch.cpp

@@ -2,8 +2,8 @@
 // against a baseline measured in the same run: blank frames piped through
 // the same writer thread into the same encoder. "fps" is frames per second
 // of wall time; "vs_blank" is the show's rate over the baseline's.
-#include "app/FrameWriter.h"
-#include "app/OfflineShow.h"
+#include "offline/FrameWriter.h"
+#include "offline/OfflineShow.h"
 #include "tools/demotool/VideoEncoder.h"
 
 #include <benchmark/benchmark.h>

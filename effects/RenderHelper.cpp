@@ -130,7 +130,18 @@ void RenderHelper::DrawFullScreenShifted(Texture* texture, float du, float dv, f
 
 void RenderHelper::CopyToTexture(Texture* texture, GLenum internalFormat)
 {
+    if (quiet)
+        return;
     texture->Bind();
     const GLsizei size = texture->Width();
     glCopyTexImage2D(GL_TEXTURE_2D, 0, internalFormat, 0, 0, size, size, 0);
+}
+
+void RenderHelper::SetQuiet(bool on)
+{
+    quiet = on;
+    if (on)
+        glEnable(GL_RASTERIZER_DISCARD);
+    else
+        glDisable(GL_RASTERIZER_DISCARD);
 }

@@ -38,6 +38,14 @@ public:
     void DrawFullScreenShifted(Texture* texture, float du, float dv, float inset);
     void CopyToTexture(Texture* texture, GLenum internalFormat);
 
+    // While quiet, frames change every GL state and every effect's own state
+    // but no pixel: the rasteriser discards everything (clears included) and
+    // copies into textures are skipped, since they would copy nothing drawn.
+    // Fast-forwarding plays the show this way. Before OpenGL 3.0 the pixels
+    // are still drawn and thrown away: slower, as exact.
+    void SetQuiet(bool quiet);
+    bool IsQuiet() const { return quiet; }
+
     float Width() const { return width; }
     float Height() const { return height; }
 
@@ -47,4 +55,5 @@ private:
     float fieldOfView = 45.0f;
     float nearPlane = 0.1f;
     float farPlane = 10000.0f;
+    bool quiet = false;
 };

@@ -2,7 +2,7 @@
 // reference pictures in tests/golden. When an effect or the show's data is
 // changed on purpose, look at the new frames and regenerate the references:
 //   build/tools/demotool/demotool render --golden tests/golden
-#include "app/GoldenFrames.h"
+#include "offline/GoldenFrames.h"
 #include "resources/PngDecoder.h"
 #include "resources/PngEncoder.h"
 

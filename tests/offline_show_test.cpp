@@ -1,10 +1,11 @@
 // The pieces of the off-screen renderer: its clock, the shaping of read-back
 // frames, PNG encoding, and the show drawn with and without the disclaimer.
-#include "app/FrameWriter.h"
-#include "app/GoldenFrames.h"
-#include "app/OfflineShow.h"
-#include "app/SteppedClock.h"
 #include "demo/Timeline.h"
+#include "offline/FrameWriter.h"
+#include "offline/GoldenFrames.h"
+#include "offline/OfflineShow.h"
+#include "offline/RenderPieces.h"
+#include "offline/SteppedClock.h"
 #include "resources/PngDecoder.h"
 #include "resources/PngEncoder.h"
 
@@ -212,6 +213,57 @@ TEST_F(ShowFrames, WithoutTheDisclaimerNothingIsWrittenBeforeTheFirstFrame)
     EXPECT_GT(LitPixels(keep.frame, 0, 320), 1000);
 }
 
+struct Moment {
+    const char* name;
+    uint32_t fromMs; // where the timeline starts, as a "Goto" would
+    uint32_t atMs;
+};
+
+// The frame at atMs with every frame before it drawn, or skipped.
+RgbFrame PlayTo(const Moment& moment, bool skipping)
+{
+    OfflineSettings settings;
+    settings.width = 160;
+    settings.height = 120;
+    settings.framesPerSecond = 20;
+    KeepLastFrame keep;
+    OfflineShow show(settings, &keep);
+    std::string error;
+    EXPECT_TRUE(show.Open(error)) << error;
+    show.StartAt(moment.fromMs);
+    if (skipping) {
+        EXPECT_TRUE(show.FastForwardTo(moment.atMs));
+    }
+    while (show.NextFrameTime() < moment.atMs)
+        show.RenderFrame(false);
+    EXPECT_EQ(show.NextFrameTime(), moment.atMs) << moment.name;
+    show.RenderFrame(true);
+    EXPECT_TRUE(show.Finish(error)) << error;
+    EXPECT_EQ(keep.count, 1);
+    return keep.frame;
+}
+
+TEST_F(ShowFrames, FastForwardLandsOnTheFrameThatAFullPlayDraws)
+{
+    // Moments whose picture hangs on earlier frames: the static fading after
+    // a flash, the wobble thrown by the steps of a pattern just switched in,
+    // the heart's pieces, camera path and random wandering at the drop.
+    const Moment moments[] = {
+        {"static fading in the intro", 0, 2400},
+        {"just after a pattern switch", 44160, 46160},
+        {"the drop", 90240, 92640},
+    };
+    for (const Moment& moment : moments) {
+        const RgbFrame drawn = PlayTo(moment, false);
+        const RgbFrame skipped = PlayTo(moment, true);
+        EXPECT_TRUE(drawn.pixels == skipped.pixels) << moment.name;
+        // Started at the moment itself, the show looks different: the
+        // frames before it matter, so the match above says something.
+        const RgbFrame fresh = PlayTo({moment.name, moment.atMs, moment.atMs}, false);
+        EXPECT_FALSE(drawn.pixels == fresh.pixels) << moment.name;
+    }
+}
+
 TEST_F(ShowFrames, TheShowStopsAtTheScriptsEnd)
 {
     OfflineShow show(GoldenSettings(), nullptr);
@@ -226,6 +278,20 @@ TEST_F(ShowFrames, TheShowStopsAtTheScriptsEnd)
     // is drawn and reports it.
     EXPECT_EQ(frames, 3);
     EXPECT_GE(show.GetTimeline().CurrentTime(), end);
+
+    // The count that a joined video's length comes from, and the pieces of
+    // that range: one frame each, the first at the range's first frame.
+    const RenderRange range{end - 100, end - 90, end + 1000};
+    EXPECT_EQ(FrameCount(range, 30, end), 3);
+    const std::vector<RenderRange> pieces = SplitRange(range, 30, end, 5);
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_EQ(FirstFrameTime(pieces[0], 30), end - 67);
+    EXPECT_EQ(pieces[0].to, end - 34);
+    EXPECT_EQ(FirstFrameTime(pieces[1], 30), end - 34);
+    EXPECT_EQ(FirstFrameTime(pieces[2], 30), end);
+    EXPECT_EQ(pieces[2].to, range.to);
+    for (const RenderRange& piece : pieces)
+        EXPECT_EQ(FrameCount(piece, 30, end), 1);
 }
 
 } // namespace

@@ -186,10 +186,12 @@ protected:
     }
     void WriteScript(const std::string& text) { WriteFileChanged("data/script.txt", text); }
 
-    PreviewSession& NewSession()
+    // Seeks land within the Step that starts them unless the test says
+    // otherwise.
+    PreviewSession& NewSession(uint32_t seekSlice = 60000)
     {
         session.reset();
-        session.emplace(report, 0);
+        session.emplace(report, 0, seekSlice);
         return *session;
     }
 
@@ -274,30 +276,33 @@ TEST_F(PreviewTest, ReloadAfterTheScriptChangesKeepsTheTimeAndShowsTheChange)
     Steps(2, 100);
     EXPECT_EQ(preview.BuildCount(), 1);
 
+    // The new show lands on the moment reached, and its first frame shows it.
     // A picture loaded again under its name: the first stays with the show.
     WriteScript(kGreenShow + "LoadImage pic3 pic3.png\n");
     Steps(1, 100);
     EXPECT_EQ(preview.BuildCount(), 2);
-    EXPECT_EQ(preview.Time(), 1300u);
+    EXPECT_EQ(preview.Time(), 1200u);
     EXPECT_TRUE(ShowsColour(Middle(), kGreen));
     EXPECT_TRUE(preview.Faults().empty());
-    // The same music file: the stream is kept and not moved.
+    // The same music file: the stream is kept, and waits there for the picture.
     EXPECT_EQ(preview.MusicHandle(), musicBefore);
-    EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), 0u);
+    EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), MusicBytes(1200));
     EXPECT_NE(ReportText().find("data/script.txt changed"), std::string::npos) << ReportText();
+    Steps(1, 100);
+    EXPECT_EQ(preview.Time(), 1300u);
 
     // A picture changed on disk comes in as well, the time still kept.
     ASSERT_TRUE(WriteSolidPng(Picture("pic2"), {0, 0, 255}));
     fs::last_write_time(Picture("pic2"), fs::file_time_type::clock::now() + std::chrono::seconds(++changes));
     Steps(1, 100);
     EXPECT_EQ(preview.BuildCount(), 3);
-    EXPECT_EQ(preview.Time(), 1400u);
+    EXPECT_EQ(preview.Time(), 1300u);
     EXPECT_TRUE(ShowsColour(Middle(), {0, 0, 255}));
 
     // F5 rebuilds without any change.
     preview.Step(50, {PreviewAction::Reload});
     EXPECT_EQ(preview.BuildCount(), 4);
-    EXPECT_EQ(preview.Time(), 1450u);
+    EXPECT_EQ(preview.Time(), 1300u);
     // The shows replaced took all their pictures with them.
     EXPECT_EQ(LiveTextures(), texturesOfOneShow + 1);
     EXPECT_TRUE(boxes.boxes.empty());
@@ -343,7 +348,7 @@ TEST_F(PreviewTest, FaultsInAReloadedScriptLeaveTheLastGoodShowRunningAndAreRepo
     fs::last_write_time(Picture("pic2"), fs::file_time_type::clock::now() + std::chrono::seconds(++changes));
     Steps(1, 100);
     EXPECT_TRUE(preview.Faults().empty());
-    EXPECT_EQ(preview.Time(), 1100u);
+    EXPECT_EQ(preview.Time(), 1000u);
     EXPECT_TRUE(ShowsColour(Middle(), kGreen));
     EXPECT_EQ(preview.Title().find("fault"), std::string::npos) << preview.Title();
 }
@@ -401,7 +406,7 @@ TEST_F(PreviewTest, ChangedMusicComesInAtTheTimeReachedAndBadMusicIsAFault)
     EXPECT_NE(preview.Faults()[0].find("the music data/music/track.wav cannot be played"), std::string::npos)
         << preview.Faults()[0];
     EXPECT_EQ(preview.MusicHandle(), second);
-    EXPECT_EQ(preview.Time(), 1200u);
+    EXPECT_EQ(preview.Time(), 1100u);
 
     // A script without music leaves the preview silent.
     std::string silent = kRedShow;
@@ -414,41 +419,91 @@ TEST_F(PreviewTest, ChangedMusicComesInAtTheTimeReachedAndBadMusicIsAFault)
     EXPECT_TRUE(ShowsColour(Middle(), kRed));
 }
 
-TEST_F(PreviewTest, SeekLandsWithTheBlocksOfAFreshStartThroughGoto)
+// The frames of a render at 60 frames per second, from the script's start.
+uint32_t RenderFrameLength(int frame)
 {
-    constexpr uint32_t kTarget = 9 * kMsPerPosition;
-    constexpr int kFrames = 30;
+    return frame == 0 ? 0 : uint32_t(frame * 1000 / 60 - (frame - 1) * 1000 / 60);
+}
+
+TEST_F(PreviewTest, SeekLandsWhereTheWholeShowIsInBlocksAndPicture)
+{
+    // On a frame of a render (every 50 ms is), so that playing every frame
+    // reaches it too; the pattern steps throw the wobble and the static,
+    // which draw from the random sequence.
+    constexpr uint32_t kTarget = 10 * kMsPerPosition;
+    constexpr int kFrames = 10;
+    const std::string script = kBusyShow + "#0.0 Set scene.3.RUN\n";
+    const auto screen = [this] { return gl->ReadRgba(0, 0, 800, 600); };
     std::vector<Blocks> sought;
+    std::vector<uint8_t> soughtPicture;
     {
-        WriteScript(kBusyShow);
+        WriteScript(script);
         PreviewSession& preview = NewSession();
         ASSERT_TRUE(preview.Start());
         Steps(3, 100);
-        preview.Step(40, {PreviewAction::ForwardEight, PreviewAction::ForwardOne});
-        EXPECT_EQ(preview.Time(), kTarget + 40);
-        EXPECT_EQ(preview.BuildCount(), 3);
+        preview.Step(40, {PreviewAction::ForwardEight, PreviewAction::ForwardOne, PreviewAction::ForwardOne});
+        EXPECT_EQ(preview.Time(), kTarget);
+        EXPECT_FALSE(preview.IsSeeking());
         EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), MusicBytes(kTarget));
         EXPECT_TRUE(AudioChannelIsPlaying(preview.MusicHandle()));
+        soughtPicture = screen();
         sought.push_back(CurrentBlocks());
         Steps(kFrames - 1, 80, &sought);
-        EXPECT_EQ(preview.Time(), kTarget + 40 + (kFrames - 1) * 80);
     }
-    std::vector<Blocks> fresh;
+    std::vector<Blocks> played;
+    std::vector<uint8_t> playedPicture;
     {
-        WriteScript("Goto #9.0\n" + kBusyShow);
+        WriteScript(script);
         PreviewSession& preview = NewSession();
         ASSERT_TRUE(preview.Start());
-        EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), MusicBytes(kTarget));
-        Steps(1, 40, &fresh);
-        Steps(kFrames - 1, 80, &fresh);
+        // Every frame played as the preview plays them; drawn undrawn but
+        // the last, since skipping is proven exact against drawing elsewhere.
+        helper->SetQuiet(true);
+        int frame = 0;
+        for (; preview.Time() + RenderFrameLength(frame) < kTarget || frame == 0; ++frame)
+            preview.Step(RenderFrameLength(frame), {});
+        helper->SetQuiet(false);
+        preview.Step(RenderFrameLength(frame), {});
+        ASSERT_EQ(preview.Time(), kTarget);
+        playedPicture = screen();
+        played.push_back(CurrentBlocks());
+        Steps(kFrames - 1, 80, &played);
     }
-    ASSERT_EQ(sought.size(), fresh.size());
-    for (size_t frame = 0; frame < fresh.size(); ++frame)
-        ASSERT_TRUE(SameBlocks(sought[frame], fresh[frame])) << "first differs in frame " << frame;
+    EXPECT_TRUE(soughtPicture == playedPicture);
+    ASSERT_EQ(sought.size(), played.size());
+    for (size_t frame = 0; frame < played.size(); ++frame)
+        ASSERT_TRUE(SameBlocks(sought[frame], played[frame])) << "first differs in frame " << frame;
     // The busy part of the script reached the blocks at all.
-    EXPECT_EQ(fresh.back()[3].dbl[1], -1.25);
-    EXPECT_EQ(fresh.back()[9].lng[2], 7);
-    EXPECT_GT(fresh.back()[40].dbl[9], 0.0);
+    EXPECT_EQ(played.back()[3].dbl[1], -1.25);
+    EXPECT_EQ(played.back()[9].lng[2], 7);
+    EXPECT_GT(played.back()[40].dbl[9], 0.0);
+}
+
+TEST_F(PreviewTest, ALongSeekGoesOnOverStepsWithItsProgressInTheTitle)
+{
+    WriteScript(kRedShow);
+    // A frame per Step.
+    PreviewSession& preview = NewSession(0);
+    ASSERT_TRUE(preview.Start());
+    Steps(2, 100);
+    preview.SeekTo(1000);
+    EXPECT_TRUE(preview.IsSeeking());
+    EXPECT_FALSE(AudioChannelIsPlaying(preview.MusicHandle()));
+    Steps(30, 100);
+    EXPECT_TRUE(preview.IsSeeking());
+    EXPECT_EQ(preview.Time(), 29 * 1000 / 60);
+    EXPECT_NE(preview.Title().find("seeking #0.2  48%"), std::string::npos) << preview.Title();
+    // Another seek meanwhile counts from where the first was going.
+    preview.Step(100, {PreviewAction::ForwardOne});
+    int steps = 1;
+    for (; preview.IsSeeking() && steps < 1000; ++steps)
+        preview.Step(100, {});
+    // 116 frames of 16 or 17 ms up to 1920, the last landing there.
+    EXPECT_EQ(steps, 117);
+    EXPECT_EQ(preview.Time(), kMsPerPosition);
+    EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), MusicBytes(kMsPerPosition));
+    EXPECT_TRUE(AudioChannelIsPlaying(preview.MusicHandle()));
+    EXPECT_TRUE(ShowsColour(Middle(), kRed));
 }
 
 TEST_F(PreviewTest, SeeksGoByWholePositionsWithinTheShowAndHomeGoesToTheScriptStart)

@@ -37,6 +37,8 @@ void PrintHelp(FILE* out)
                  "  F5                   reload now\n"
                  "  Escape               quit\n"
                  "\n"
+                 "Seeks and reloads land exactly where the whole show is at that time: the show\n"
+                 "is played from the script's start without drawing, its progress in the title.\n"
                  "The title shows the time as #position.beat, in milliseconds, and the frame rate.\n");
 }
 
@@ -103,7 +105,9 @@ int PlayPreview()
         const uint64_t nowMs = MillisecondsSince(start);
         session.Step(uint32_t(nowMs - lastMs), keys.Take(objects.keyboard));
         lastMs = nowMs;
-        objects.window.Swap();
+        // Nothing was drawn while a seek goes on: the last picture stays.
+        if (!session.IsSeeking())
+            objects.window.Swap();
         if (nowMs - titleMs >= kTitleIntervalMs || nowMs < kTitleIntervalMs) {
             objects.window.SetTitle(session.Title().c_str());
             titleMs = nowMs;

@@ -1,6 +1,10 @@
 #include "tools/demotool/PreviewSession.h"
 
+#include "app/ProcessObjects.h"
 #include "demo/Timeline.h"
+#include "effects/RenderHelper.h"
+#include "offline/SteppedClock.h"
+#include "platform/CrtRandom.h"
 #include "platform/Memory.h"
 #include "tools/demotool/PreviewMusic.h"
 #include "tools/demotool/PreviewShow.h"
@@ -15,6 +19,9 @@ namespace {
 
 constexpr uint32_t kFpsWindowMs = 500;
 constexpr int32_t kLongSeek = 8;
+// The frame rate of a default render, so that a seek to one of its frames
+// shows what "demotool render --at" draws there.
+constexpr int32_t kSeekFramesPerSecond = 60;
 
 } // namespace
 
@@ -38,8 +45,8 @@ void PreviewSession::FrameClock::Sleep(uint32_t milliseconds)
     SDL_Delay(milliseconds);
 }
 
-PreviewSession::PreviewSession(FILE* reportTo, uint32_t pollEvery)
-    : report(reportTo), pollInterval(pollEvery)
+PreviewSession::PreviewSession(FILE* reportTo, uint32_t pollEvery, uint32_t seekSliceMs)
+    : report(reportTo), pollInterval(pollEvery), seekSlice(seekSliceMs)
 {
     SetClockSource(&clock);
 }
@@ -68,6 +75,11 @@ void PreviewSession::Step(uint32_t elapsed, const std::vector<PreviewAction>& ac
     // without this the process grows with every reload.
     if (buildCount != buildsBefore)
         ReleaseFreedMemory();
+    if (seek) {
+        ContinueSeek();
+        CountFrame(elapsed);
+        return;
+    }
 
     if (!paused && !atEnd)
         clock.now += elapsed;
@@ -119,10 +131,16 @@ bool PreviewSession::Rebuild(std::optional<uint32_t> time, bool moveMusic)
     }
 
     faults.clear();
-    const uint32_t start = time.value_or(attempt->ScriptStartTime());
+    const uint32_t scriptStart = attempt->ScriptStartTime();
+    // Past the script's end there is nothing to see but its last frame.
+    const uint32_t target = std::min(time.value_or(scriptStart), attempt->GetTimeline().EndTime());
+    const uint32_t start = std::min(target, scriptStart);
+    // Each show draws the random sequence from its beginning, as the player does.
+    CrtSeed(1);
     attempt->StartAt(start);
     // The old show's effects and pictures go before the new one draws.
     show = std::move(attempt);
+    seek.reset();
     if (nextMusic || show->MusicPath().empty()) {
         music = std::move(nextMusic);
         moveMusic = true;
@@ -131,9 +149,60 @@ bool PreviewSession::Rebuild(std::optional<uint32_t> time, bool moveMusic)
     if (atEnd)
         moveMusic = true;
     atEnd = false;
+    if (target > start) {
+        // The music waits for the picture, then goes on from the same time.
+        seek = Seek{start, target, 0};
+        if (music)
+            music->Pause();
+        return true;
+    }
     if (music && moveMusic)
         music->PlayFrom(start, paused);
     return true;
+}
+
+void PreviewSession::SeekTo(uint32_t milliseconds)
+{
+    Rebuild(milliseconds, true);
+}
+
+// Frames lie where a render's do, from the show's start; each is played with
+// the rasteriser discarding, so only what they change besides pixels stays.
+void PreviewSession::ContinueSeek()
+{
+    RenderHelper* helper = GetRenderHelper();
+    const uint64_t sliceEnd = SDL_GetTicks64() + seekSlice;
+    helper->SetQuiet(true);
+    bool landing = false;
+    do {
+        const int64_t frame = seek->frame;
+        landing = seek->from + SteppedClock::FrameStart(frame, kSeekFramesPerSecond) >= seek->target;
+        if (landing)
+            break;
+        if (frame > 0)
+            clock.now += SteppedClock::FrameStart(frame, kSeekFramesPerSecond) -
+                         SteppedClock::FrameStart(frame - 1, kSeekFramesPerSecond);
+        show->Frame();
+        ++seek->frame;
+    } while (SDL_GetTicks64() < sliceEnd);
+    helper->SetQuiet(false);
+    if (landing)
+        Land();
+}
+
+// The frame at the target itself, drawn; a whole frame when the target lies
+// on a render's frame, else one cut short.
+void PreviewSession::Land()
+{
+    const uint32_t target = seek->target;
+    seek.reset();
+    clock.now += target - Time();
+    if (show->Frame()) {
+        atEnd = true;
+        return;
+    }
+    if (music)
+        music->PlayFrom(target, paused);
 }
 
 // A new stream only when the script names another file or the file has
@@ -161,11 +230,11 @@ void PreviewSession::SeekPositions(int32_t count)
     // A tempo above 60000 beats per minute makes beats of 0 ms.
     if (perPosition <= 0.0)
         return;
-    const double position = std::floor(Time() / perPosition) + count;
+    const double position = std::floor(Destination() / perPosition) + count;
     double target = std::max(0.0, position * perPosition);
     if (timeline.EndTime() != Timeline::kNoTime)
         target = std::min(target, double(timeline.EndTime()));
-    Rebuild(uint32_t(std::min(target, double(Timeline::kNoTime))), true);
+    SeekTo(uint32_t(std::min(target, double(Timeline::kNoTime))));
 }
 
 void PreviewSession::TogglePause()
@@ -176,7 +245,8 @@ void PreviewSession::TogglePause()
         return;
     }
     paused = !paused;
-    if (!music)
+    // A seek under way starts the music, or not, when it lands.
+    if (!music || seek)
         return;
     if (paused)
         music->Pause();
@@ -229,7 +299,13 @@ void PreviewSession::CountFrame(uint32_t elapsed)
 std::string PreviewSession::Title() const
 {
     std::string title = "Demo preview";
-    if (show) {
+    if (show && seek) {
+        const Timeline& timeline = show->GetTimeline();
+        const double done = double(Time() - seek->from) / double(seek->target - seek->from);
+        char percent[32];
+        std::snprintf(percent, sizeof percent, "  %d%%", int(done * 100.0));
+        title += "  seeking " + ShowTimeText(seek->target, timeline.MsPerPosition(), timeline.MsPerBeat()) + percent;
+    } else if (show) {
         const Timeline& timeline = show->GetTimeline();
         char numbers[64];
         std::snprintf(numbers, sizeof numbers, "  %u ms  %.1f fps", Time(), framesPerSecond);
@@ -248,21 +324,27 @@ std::string PreviewSession::Title() const
 }
 
 // A reload goes on where the show stands, or from the script's start when
-// nothing played yet; the music plays on undisturbed.
+// nothing played yet; the music plays on undisturbed unless the new show has
+// to be fast-forwarded there.
 void PreviewSession::Reload()
 {
-    const std::optional<uint32_t> time = show ? std::optional<uint32_t>(Time()) : std::nullopt;
+    const std::optional<uint32_t> time = show ? std::optional<uint32_t>(Destination()) : std::nullopt;
     if (!Rebuild(time, false))
         return;
     const Timeline& timeline = show->GetTimeline();
     std::fprintf(report, "preview: reloaded at %s (%u ms)\n",
-                 ShowTimeText(Time(), timeline.MsPerPosition(), timeline.MsPerBeat()).c_str(), Time());
+                 ShowTimeText(Destination(), timeline.MsPerPosition(), timeline.MsPerBeat()).c_str(), Destination());
     std::fflush(report);
 }
 
 uint32_t PreviewSession::Time() const
 {
     return show ? show->GetTimeline().CurrentTime() : 0;
+}
+
+uint32_t PreviewSession::Destination() const
+{
+    return seek ? seek->target : Time();
 }
 
 const Timeline* PreviewSession::CurrentTimeline() const

@@ -20,9 +20,11 @@ std::string ShowTimeText(uint32_t milliseconds, double msPerPosition, double msP
 
 // Plays the show under the current directory for its author: at once, from
 // any time, rebuilt whenever one of its files changes. Each rebuild makes a
-// whole new show (driver, timeline, pictures, effects) and starts it where
-// the preview stands, the way a "Goto" line would; a show with faults is
-// reported and thrown away, and the last good one plays on.
+// whole new show (driver, timeline, pictures, effects) and takes it to where
+// the preview stands exactly as the whole show is there: played from the
+// script's start without drawing, on the frames of a render at 60 frames per
+// second, the last frame cut short to land on the time itself. A show with
+// faults is reported and thrown away, and the last good one plays on.
 //
 // Needs a current GL context and the process-wide objects installed. While
 // it lives, the frame clock is the session's own: it moves by the time given
@@ -30,8 +32,10 @@ std::string ShowTimeText(uint32_t milliseconds, double msPerPosition, double msP
 class PreviewSession {
 public:
     // Reloads and faults are told on `report`. The files are looked at
-    // every `pollInterval` milliseconds of Step time.
-    explicit PreviewSession(FILE* report = stderr, uint32_t pollInterval = 250);
+    // every `pollInterval` milliseconds of Step time. A Step fast-forwards
+    // for about `seekSlice` milliseconds of wall time (one frame at least),
+    // so that the window answers during a long seek.
+    explicit PreviewSession(FILE* report = stderr, uint32_t pollInterval = 250, uint32_t seekSlice = 50);
     ~PreviewSession();
 
     PreviewSession(const PreviewSession&) = delete;
@@ -44,7 +48,15 @@ public:
     // moved on by `elapsed` milliseconds (unless paused) and drawn.
     void Step(uint32_t elapsed, const std::vector<PreviewAction>& actions);
 
-    // Time, frame rate and state, for the window title.
+    // Goes to this timeline time exactly as the whole show is there, music
+    // too: a new show from the script's start, played undrawn up to it over
+    // the next Steps, the first picture drawn there. Before the script's
+    // start the show starts at the time as a "Goto" line would.
+    void SeekTo(uint32_t milliseconds);
+    // True while a seek has not landed yet: Step then draws nothing.
+    bool IsSeeking() const { return seek.has_value(); }
+
+    // Time, frame rate and state, or a seek's progress, for the window title.
     std::string Title() const;
 
     bool HasShow() const { return show != nullptr; }
@@ -69,7 +81,17 @@ private:
         uint32_t now = 0;
     };
 
+    struct Seek {
+        uint32_t from = 0;
+        uint32_t target = 0;
+        int64_t frame = 0; // frames played undrawn so far
+    };
+
     void Apply(PreviewAction action);
+    void ContinueSeek();
+    void Land();
+    // Where the preview stands, or will once the seek lands.
+    uint32_t Destination() const;
     // Builds anew and starts at `time` (the script's start when empty).
     // `moveMusic` puts the music there too; a reload keeps it running.
     bool Rebuild(std::optional<uint32_t> time, bool moveMusic);
@@ -86,9 +108,11 @@ private:
     FrameClock clock;
     std::unique_ptr<PreviewShow> show;
     std::unique_ptr<PreviewMusic> music;
+    std::optional<Seek> seek;
     FileWatch watch;
     std::vector<std::string> faults;
     uint32_t pollInterval;
+    uint32_t seekSlice;
     uint32_t sincePoll = 0;
     bool paused = false;
     bool atEnd = false;

@@ -1,11 +1,13 @@
-#include "app/GoldenFrames.h"
-#include "app/OfflineShow.h"
 #include "demo/Timeline.h"
+#include "offline/GoldenFrames.h"
+#include "offline/OfflineShow.h"
 #include "platform/AudioLayer.h"
 #include "tools/demotool/Command.h"
 #include "tools/demotool/RenderOptions.h"
 #include "tools/demotool/RenderProgress.h"
+#include "tools/demotool/RenderSetup.h"
 #include "tools/demotool/RenderTime.h"
+#include "tools/demotool/SplitRender.h"
 #include "tools/demotool/VideoEncoder.h"
 
 #include <unistd.h>
@@ -19,26 +21,34 @@ namespace {
 
 const char* const kUsage =
     "usage: demotool render (--video FILE.mp4 | --frames DIR | --at TIME --png FILE | --golden DIR)\n"
-    "                       [--from TIME] [--to TIME] [--fps N] [--size WxH] [--with-intro] [--dir DIR]\n"
+    "                       [--goto TIME] [--from TIME] [--to TIME] [--fps N] [--size WxH] [--jobs N]\n"
+    "                       [--with-intro] [--dir DIR]\n"
     "\n"
     "Plays the show off screen, one frame per frame, and writes what it draws. Music is not played.\n"
     "\n"
     "  --video FILE.mp4  H.264 video (yuv420p) with the music as AAC, in sync; needs ffmpeg\n"
     "  --frames DIR      numbered PNG files, frame-000000.png on (the directory is made if missing)\n"
     "  --at TIME --png FILE\n"
-    "                    one frame: the first at or after TIME, played from --from up to there\n"
+    "                    one frame: the first at or after TIME, exactly as the whole show draws it\n"
     "  --golden DIR      the reference frames of the golden-frame test (320x240, fixed times)\n"
-    "  --from TIME       start there, as the script's \"Goto\" would (default: the script's start)\n"
+    "  --from TIME       start with the first frame at or after TIME, exactly as the whole show has it\n"
+    "                    there (default: the show's start); the frames before are played undrawn\n"
+    "  --goto TIME       start the show at TIME as the script's \"Goto\" would: timeline and effects\n"
+    "                    start afresh there (heart pieces due before stay hidden); --from and --at\n"
+    "                    then count from it\n"
     "  --to TIME         stop there (default: the script's \"End\", else the music's length)\n"
     "  --fps N           frames per second, 1 to 240 (default 60)\n"
     "  --size WxH        4:3 (default 800x600) or 16:9, which is padded centred with black\n"
+    "  --jobs N          a video in N pieces rendered by N processes at once, each fast-forwarded to\n"
+    "                    its piece, joined without encoding again; the music is added once\n"
     "  --with-intro      the disclaimer sequence first; the music then starts after it\n"
     "  --dir DIR         the show's directory, holding data/ (default: the current directory)\n"
     "\n"
     "TIME: #P.B (position and beat at the script's tempo; quote it in a shell), =MS (milliseconds) or\n"
-    "12.5s (seconds).\n"
+    "12.5s (seconds). Frames lie every 1/N second from the show's start (the script's, or --goto).\n"
     "A progress line appears when standard output is a terminal. Two renders of the same range give\n"
-    "byte-identical PNG files.\n";
+    "byte-identical PNG files. Pieces of one range rendered apart (each one's --to the next one's\n"
+    "--from, on one machine or many) join into its video with 'demotool join'.\n";
 
 int Fail(const std::string& message)
 {
@@ -62,40 +72,11 @@ private:
     int64_t next = 0;
 };
 
-struct Range {
-    uint32_t from = 0;
-    uint32_t to = 0;
-};
-
-bool ResolveRange(const RenderOptions& options, OfflineShow& show, Range& range, std::string& error)
-{
-    const Timeline& timeline = show.GetTimeline();
-    range.from = options.from.given ? ResolveRenderTime(options.from.text, timeline) : timeline.StartTime();
-    if (options.to.given) {
-        range.to = ResolveRenderTime(options.to.text, timeline);
-    } else if (timeline.EndTime() != Timeline::kNoTime) {
-        range.to = timeline.EndTime();
-    } else if (show.MusicPath().empty() || !AudioMusicFileLengthMs(show.MusicPath().c_str(), &range.to)) {
-        error = "the script has no \"End\" and the music's length is unknown: give --to";
-        return false;
-    }
-    if (range.from >= timeline.EndTime()) {
-        error = "--from " + FormatMs(range.from) + " is not before the show's end " + FormatMs(timeline.EndTime());
-        return false;
-    }
-    if (range.to <= range.from) {
-        error = "the range is empty: --to " + FormatMs(range.to) + " is not after --from " + FormatMs(range.from);
-        return false;
-    }
-    return true;
-}
-
 // Draws the range; captured frames go to the sink. Frames at or after `to`
 // are not drawn; the script's end stops the render too.
-bool PlayRange(OfflineShow& show, const Range& range, int32_t fps, bool captureAll, std::string& error)
+bool PlayRange(OfflineShow& show, const RenderRange& range, int32_t fps, bool captureAll, std::string& error)
 {
-    const int64_t total = (int64_t(range.to - range.from) * fps + 999) / 1000;
-    RenderProgress progress(total);
+    RenderProgress progress(FrameCount(range, fps, show.GetTimeline().EndTime()));
     int64_t done = 0;
     while (show.NextFrameTime() < range.to) {
         const bool more = show.RenderFrame(captureAll);
@@ -112,11 +93,14 @@ bool PlayRange(OfflineShow& show, const Range& range, int32_t fps, bool captureA
 int RenderVideo(const RenderOptions& options, OfflineShow& show, VideoEncoder& encoder)
 {
     std::string error;
-    Range range;
+    RenderRange range;
     if (!ResolveRange(options, show, range, error))
         return Fail(error);
     const int64_t introFrames = show.FramesSubmitted();
-    show.StartAt(range.from);
+    if (!StartRange(show, range, range.from, error))
+        return Fail(error);
+    // The first frame may lie up to a frame after --from: the music starts with it.
+    const uint32_t musicFrom = show.NextFrameTime();
     if (!PlayRange(show, range, options.fps, true, error))
         return Fail(error);
     if (!encoder.Close(error))
@@ -126,7 +110,7 @@ int RenderVideo(const RenderOptions& options, OfflineShow& show, VideoEncoder& e
     const double delayMs = double(introFrames) * 1000.0 / options.fps;
     if (show.MusicPath().empty())
         std::fprintf(stderr, "demotool render: no music could be opened; the video is silent\n");
-    if (!encoder.Mux(show.MusicPath(), range.from, delayMs, duration, error))
+    if (!encoder.Mux(show.MusicPath(), musicFrom, delayMs, duration, error))
         return Fail(error);
     std::printf("%lld frames (%s) written to %s\n", static_cast<long long>(frames), FormatMs(uint32_t(duration * 1000)).c_str(),
                 options.output.c_str());
@@ -136,10 +120,11 @@ int RenderVideo(const RenderOptions& options, OfflineShow& show, VideoEncoder& e
 int RenderFrames(const RenderOptions& options, OfflineShow& show)
 {
     std::string error;
-    Range range;
+    RenderRange range;
     if (!ResolveRange(options, show, range, error))
         return Fail(error);
-    show.StartAt(range.from);
+    if (!StartRange(show, range, range.from, error))
+        return Fail(error);
     if (!PlayRange(show, range, options.fps, true, error))
         return Fail(error);
     std::printf("%lld frames written to %s\n", static_cast<long long>(show.FramesSubmitted()), options.output.c_str());
@@ -150,30 +135,23 @@ int RenderOnePicture(const RenderOptions& options, OfflineShow& show, KeepLastFr
 {
     std::string error;
     const Timeline& timeline = show.GetTimeline();
-    const uint32_t from = options.from.given ? ResolveRenderTime(options.from.text, timeline) : timeline.StartTime();
+    RenderRange range;
+    if (!ResolveStart(options, timeline, range, error))
+        return Fail(error);
     const uint32_t at = ResolveRenderTime(options.at.text, timeline);
-    if (at < from)
-        return Fail("--at " + FormatMs(at) + " lies before the start " + FormatMs(from) + " (give an earlier --from)");
-    show.StartAt(from);
-    RenderProgress progress((int64_t(at - from) * options.fps) / 1000 + 1);
-    int64_t done = 0;
-    for (;;) {
-        const bool wanted = show.NextFrameTime() >= at;
-        const bool more = show.RenderFrame(wanted);
-        progress.Update(++done);
-        if (wanted)
-            break;
-        if (!more)
-            return Fail("the show ends at " + FormatMs(timeline.CurrentTime()) + ", before --at " + FormatMs(at));
-    }
-    progress.Done();
+    if (at < range.from)
+        return Fail("--at " + FormatMs(at) + " lies before the start " + FormatMs(range.from));
+    if (!StartRange(show, range, at, error))
+        return Fail(error);
+    const uint32_t frameTime = show.NextFrameTime();
+    show.RenderFrame(true);
     if (!show.Finish(error))
         return Fail(error);
     if (keep.count == 0)
         return Fail("the frame was not read back");
     if (!WritePngRgb(options.output, keep.frame, error))
         return Fail(error);
-    std::printf("frame at %s written to %s\n", FormatMs(at).c_str(), options.output.c_str());
+    std::printf("frame at %s written to %s\n", FormatMs(frameTime).c_str(), options.output.c_str());
     return 0;
 }
 
@@ -214,11 +192,9 @@ int RunRender(int argc, char** argv)
     if (options.mode == RenderMode::Golden)
         return RenderGolden(options);
 
-    OfflineSettings settings;
-    settings.width = options.width;
-    settings.height = options.height;
-    settings.framesPerSecond = options.fps;
-    settings.withIntro = options.withIntro;
+    if (options.mode == RenderMode::Video && options.jobs > 1)
+        return RenderVideoInPieces(options, error) ? 0 : Fail(error);
+    const OfflineSettings settings = ShowSettingsOf(options);
 
     std::unique_ptr<FrameSink> sink;
     VideoEncoder* encoder = nullptr;

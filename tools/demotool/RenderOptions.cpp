@@ -125,6 +125,7 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
         else if (name == "--frames") ok = SetMode(options, RenderMode::Frames, value, error);
         else if (name == "--png") ok = SetMode(options, RenderMode::Picture, value, error);
         else if (name == "--golden") ok = SetMode(options, RenderMode::Golden, value, error);
+        else if (name == "--goto") ok = SetTime(options.start, "--goto", value, error);
         else if (name == "--from") ok = SetTime(options.from, "--from", value, error);
         else if (name == "--to") ok = SetTime(options.to, "--to", value, error);
         else if (name == "--at") ok = SetTime(options.at, "--at", value, error);
@@ -133,6 +134,10 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
             ok = ParseInt(value, 1, 240, options.fps);
             if (!ok)
                 error = std::string("--fps ") + value + ": a whole number from 1 to 240";
+        } else if (name == "--jobs") {
+            ok = ParseInt(value, 1, 64, options.jobs);
+            if (!ok)
+                error = std::string("--jobs ") + value + ": a whole number from 1 to 64";
         } else if (name == "--size") {
             ok = ParseSize(value, options.width, options.height) && IsRenderSize(options.width, options.height);
             if (!ok)
@@ -150,6 +155,10 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
     }
     if ((options.mode == RenderMode::Picture) != options.at.given) {
         error = "--at and --png go together";
+        return false;
+    }
+    if (options.jobs > 1 && options.mode != RenderMode::Video) {
+        error = "--jobs splits a video: give --video";
         return false;
     }
     if (options.mode == RenderMode::Picture && options.to.given) {

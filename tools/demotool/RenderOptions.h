@@ -10,12 +10,14 @@ enum class RenderMode { None, Video, Frames, Picture, Golden };
 struct RenderOptions {
     RenderMode mode = RenderMode::None;
     std::string output; // the file or directory; absolute after PrepareOutput
+    RenderTime start; // --goto
     RenderTime from;
     RenderTime to;
     RenderTime at;
     int32_t fps = 60;
     int32_t width = 800;
     int32_t height = 600;
+    int32_t jobs = 1;
     bool withIntro = false;
     std::string dir;
     std::string ffmpeg; // found by PrepareOutput for a video

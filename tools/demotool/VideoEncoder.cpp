@@ -165,14 +165,26 @@ bool VideoEncoder::Mux(const std::string& musicPath, uint32_t musicFromMs, doubl
         error = "cannot write " + settings.outputPath + ": " + std::strerror(errno);
         return false;
     }
-    // The music is cut at the render's start time and delayed by the
-    // disclaimer sequence, so that sound and picture line up to the sample.
-    const std::string audio = "[1:a]atrim=start=" + Number(musicFromMs / 1000.0) +
-                              ",asetpts=PTS-STARTPTS,adelay=delays=" + Number(delayMs) + ":all=1[music]";
-    const std::vector<std::string> arguments{
-        settings.ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-i", picturePath,
-        "-i", musicPath, "-filter_complex", audio, "-map", "0:v", "-map", "[music]", "-c:v", "copy",
-        "-c:a", "aac", "-b:a", "192k", "-t", Number(durationSeconds), "-movflags", "+faststart",
-        settings.outputPath};
+    return MuxPictures(settings.ffmpeg, {"-i", picturePath}, MusicTrack{musicPath, musicFromMs, delayMs},
+                       durationSeconds, settings.outputPath, error);
+}
+
+bool MuxPictures(const std::string& ffmpeg, const std::vector<std::string>& pictureInput, const MusicTrack& music,
+                 double durationSeconds, const std::string& outputPath, std::string& error)
+{
+    std::vector<std::string> arguments{ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y"};
+    arguments.insert(arguments.end(), pictureInput.begin(), pictureInput.end());
+    if (!music.path.empty())
+        arguments.insert(arguments.end(), {"-i", music.path});
+    arguments.insert(arguments.end(), {"-map", "0:v", "-c:v", "copy"});
+    if (!music.path.empty()) {
+        // The music is cut at the render's start time and delayed by the
+        // disclaimer sequence, so that sound and picture line up to the sample.
+        const std::string audio = "[1:a]atrim=start=" + Number(music.fromMs / 1000.0) +
+                                  ",asetpts=PTS-STARTPTS,adelay=delays=" + Number(music.delayMs) + ":all=1[music]";
+        arguments.insert(arguments.end(),
+                         {"-filter_complex", audio, "-map", "[music]", "-c:a", "aac", "-b:a", "192k"});
+    }
+    arguments.insert(arguments.end(), {"-t", Number(durationSeconds), "-movflags", "+faststart", outputPath});
     return RunProgram(arguments, error);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/FrameWriter.h"
+#include "offline/FrameWriter.h"
 
 #include <sys/types.h>
 
@@ -51,3 +51,15 @@ private:
 
 // Runs a program with these arguments and waits; true on exit status 0.
 bool RunProgram(const std::vector<std::string>& arguments, std::string& error);
+
+struct MusicTrack {
+    std::string path; // empty for none
+    uint32_t fromMs = 0;
+    double delayMs = 0.0;
+};
+
+// Writes outputPath: the pictures that ffmpeg reads with `pictureInput` (its
+// input options), copied as they are, with the music cut at its start time
+// and delayed, all cut to the pictures' length.
+bool MuxPictures(const std::string& ffmpeg, const std::vector<std::string>& pictureInput, const MusicTrack& music,
+                 double durationSeconds, const std::string& outputPath, std::string& error);

@@ -1,4 +1,4 @@
-#include "app/GoldenFrames.h"
+#include "offline/GoldenFrames.h"
 
 #include "demo/Timeline.h"
 
@@ -45,16 +45,11 @@ bool RenderShowFrame(const OfflineSettings& settings, uint32_t fromMs, uint32_t 
     if (!show.Open(error))
         return false;
     show.StartAt(fromMs);
-    for (;;) {
-        const bool wanted = show.NextFrameTime() >= atMs;
-        const bool more = show.RenderFrame(wanted);
-        if (wanted)
-            break;
-        if (!more) {
-            error = "the show ends before that time";
-            return false;
-        }
+    if (!show.FastForwardTo(atMs)) {
+        error = "the show ends before that time";
+        return false;
     }
+    show.RenderFrame(true);
     if (!show.Finish(error))
         return false;
     if (keep.count != 1) {

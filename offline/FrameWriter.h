@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/FrameReadback.h"
+#include "offline/FrameReadback.h"
 #include "resources/PngEncoder.h"
 
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "app/FrameReadback.h"
+#include "offline/FrameReadback.h"
 
 #include "platform/Window.h"
 

@@ -1,4 +1,4 @@
-#include "app/OfflineShow.h"
+#include "offline/OfflineShow.h"
 
 #include "app/GLWindow.h"
 #include "app/Keyboard.h"
@@ -172,18 +172,43 @@ uint32_t OfflineShow::NextFrameTime() const
     return driver->GetTimeline().CurrentTime() + (firstFrame ? 0 : clock.NextFrameLength());
 }
 
+int32_t OfflineShow::AdvanceFrame()
+{
+    if (!firstFrame)
+        clock.NextFrame();
+    firstFrame = false;
+    return driver->Frame();
+}
+
 bool OfflineShow::RenderFrame(bool capture)
 {
     if (!initialised)
         return false;
-    if (!firstFrame)
-        clock.NextFrame();
-    firstFrame = false;
     capturing = capture && writer;
-    const int32_t result = driver->Frame();
+    const int32_t result = AdvanceFrame();
     window->Swap();
     capturing = false;
     return result == 0 && !SinkFailed();
+}
+
+bool OfflineShow::SkipFrame()
+{
+    if (!initialised)
+        return false;
+    // Nothing is swapped: no picture was made, and none is read back.
+    renderHelper->SetQuiet(true);
+    const int32_t result = AdvanceFrame();
+    renderHelper->SetQuiet(false);
+    return result == 0;
+}
+
+bool OfflineShow::FastForwardTo(uint32_t milliseconds)
+{
+    while (NextFrameTime() < milliseconds) {
+        if (!SkipFrame())
+            return false;
+    }
+    return true;
 }
 
 void OfflineShow::Present()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/OfflineShow.h"
+#include "offline/OfflineShow.h"
 #include "resources/PngEncoder.h"
 
 #include <cstdint>
@@ -16,8 +16,8 @@ public:
 };
 
 // The first frame at or after atMs of the show started at fromMs (as the
-// script's "Goto" would start it) and played up to there. Reads data/ from
-// the current directory.
+// script's "Goto" would start it) and fast-forwarded up to there. Reads
+// data/ from the current directory.
 bool RenderShowFrame(const OfflineSettings& settings, uint32_t fromMs, uint32_t atMs, RgbFrame& out,
                      std::string& error);
 

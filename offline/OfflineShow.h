@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/FrameReadback.h"
-#include "app/FrameWriter.h"
-#include "app/SteppedClock.h"
+#include "offline/FrameReadback.h"
+#include "offline/FrameWriter.h"
+#include "offline/SteppedClock.h"
 #include "platform/Window.h"
 
 #include <cstdint>
@@ -57,6 +57,14 @@ public:
     // Draws one frame; with capture set it goes to the sink. False once the
     // frame reached the script's end, or when the sink failed.
     bool RenderFrame(bool capture);
+    // Plays one frame as RenderFrame would but draws nothing: the timeline,
+    // every effect and the random sequence move on exactly as if it were
+    // drawn, so the next drawn frame is the one a full play would show.
+    // False once the frame reached the script's end.
+    bool SkipFrame();
+    // Skips every frame before the first at or after this time, which the
+    // next RenderFrame then draws. False when the script ends before it.
+    bool FastForwardTo(uint32_t milliseconds);
     // Hands on the frames still on their way and waits for the sink.
     bool Finish(std::string& error);
 
@@ -66,6 +74,7 @@ public:
     bool SinkFailed() const;
 
 private:
+    int32_t AdvanceFrame();
     void Present() override;
     void SubmitOldest();
     void RestoreProcess();

@@ -1,4 +1,4 @@
-#include "app/FrameWriter.h"
+#include "offline/FrameWriter.h"
 
 #include <algorithm>
 #include <cstring>

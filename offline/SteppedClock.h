@@ -28,9 +28,10 @@ public:
     // Milliseconds slept since the last call, then zero.
     uint32_t TakeSleptMs();
 
-private:
+    // Where frame number `frame` starts, in milliseconds after frame 0.
     static uint32_t FrameStart(int64_t frame, int32_t fps);
 
+private:
     int32_t fps;
     uint32_t now = 0;
     int64_t frame = 0;

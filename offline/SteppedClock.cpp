@@ -1,4 +1,4 @@
-#include "app/SteppedClock.h"
+#include "offline/SteppedClock.h"
 
 SteppedClock::SteppedClock(int32_t framesPerSecond)
     : fps(framesPerSecond > 0 ? framesPerSecond : 1)

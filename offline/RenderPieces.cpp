@@ -1,0 +1,59 @@
+#include "offline/RenderPieces.h"
+
+#include "offline/SteppedClock.h"
+
+#include <algorithm>
+
+namespace {
+
+uint32_t FrameTime(const RenderRange& range, int64_t frame, int32_t fps)
+{
+    return range.start + SteppedClock::FrameStart(frame, fps);
+}
+
+// Frame starts are whole milliseconds rounded down, so frame i lies at or
+// after ms exactly when i * 1000 / fps reaches ms - start.
+int64_t FirstFrameAtOrAfter(const RenderRange& range, uint32_t ms, int32_t fps)
+{
+    if (ms <= range.start)
+        return 0;
+    const int64_t after = int64_t(ms - range.start);
+    return (after * fps + 999) / 1000;
+}
+
+int64_t EndFrame(const RenderRange& range, int32_t fps, uint32_t showEnd)
+{
+    const int64_t beforeTo = FirstFrameAtOrAfter(range, range.to, fps);
+    // The frame that reaches the end is drawn, and none after it.
+    return std::min(beforeTo, FirstFrameAtOrAfter(range, showEnd, fps) + 1);
+}
+
+} // namespace
+
+uint32_t FirstFrameTime(const RenderRange& range, int32_t fps)
+{
+    return FrameTime(range, FirstFrameAtOrAfter(range, range.from, fps), fps);
+}
+
+int64_t FrameCount(const RenderRange& range, int32_t fps, uint32_t showEnd)
+{
+    return std::max<int64_t>(0, EndFrame(range, fps, showEnd) - FirstFrameAtOrAfter(range, range.from, fps));
+}
+
+std::vector<RenderRange> SplitRange(const RenderRange& range, int32_t fps, uint32_t showEnd, int32_t count)
+{
+    const int64_t first = FirstFrameAtOrAfter(range, range.from, fps);
+    const int64_t frames = FrameCount(range, fps, showEnd);
+    std::vector<RenderRange> pieces;
+    for (int32_t k = 0; k < count; ++k) {
+        const int64_t begin = first + frames * k / count;
+        const int64_t end = first + frames * (k + 1) / count;
+        if (end == begin)
+            continue;
+        RenderRange piece = range;
+        piece.from = FrameTime(range, begin, fps);
+        piece.to = k + 1 == count ? range.to : FrameTime(range, end, fps);
+        pieces.push_back(piece);
+    }
+    return pieces;
+}
