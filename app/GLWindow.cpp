@@ -3,6 +3,7 @@
 #include "app/MainLoop.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
+#include "resources/PngDecoder.h"
 
 #include <GL/gl.h>
 
@@ -77,10 +78,22 @@ bool GLWindow::Create(const WindowSettings& settings)
         return Create(settings);
     }
 
+    SetIcon();
     platform::ShowWindow(window);
     Resize(settings.width, settings.height);
     created = true;
     return true;
+}
+
+// The window class's icon: a missing or broken picture leaves the system's
+// own, as a failed icon load would, and stops nothing.
+void GLWindow::SetIcon()
+{
+    PngImage icon;
+    std::string error;
+    hasIcon = DecodePngFile(kIconPath, PngDecodeOptions{}, icon, error) &&
+              platform::SetWindowIcon(window, icon.pixels.get(), int32_t(icon.width), int32_t(icon.height),
+                                      int32_t(icon.channels));
 }
 
 bool GLWindow::Fail()
@@ -111,6 +124,7 @@ bool GLWindow::Destroy()
         if (!platform::DestroyWindow(window))
             ShowShutdownError("Could not release hWnd.");
         window = nullptr;
+        hasIcon = false;
     }
     RegisterWindowProcedure(nullptr);
     created = false;

@@ -50,16 +50,22 @@ public:
     // edges come out the same on every machine.
     void AllowMultisample(bool allow) { multisampleAllowed = allow; }
     bool IsCreated() const { return created; }
+    // True when the window shows the program's icon, read from kIconPath
+    // under the current directory; without it the window has the system's.
+    bool HasIcon() const { return hasIcon; }
+    static constexpr const char* kIconPath = "data/png/icon.png";
     bool IsFullscreen() const { return fullscreen; }
     int32_t MultisampleFormat() const { return multisample ? multisampleFormat : 0; }
 
 private:
     bool Fail();
+    void SetIcon();
 
     platform::Window* window = nullptr;
     platform::GLContext context = nullptr;
     bool fullscreen = false;
     bool created = false;
+    bool hasIcon = false;
     bool multisample = false;
     int32_t multisampleFormat = 0;
     DisplayMode displayMode{};

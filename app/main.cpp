@@ -3,6 +3,9 @@
 #include "app/ShowError.h"
 #include "app/ShowLineup.h"
 #include "demo/DemoDriver.h"
+#include "platform/ShowFolder.h"
+
+#include <string>
 
 namespace {
 
@@ -26,6 +29,12 @@ int32_t PlayShow()
 
 int main(int, char**)
 {
+    // Without the show there is nothing to ask about.
+    std::string error;
+    if (!EnterShowFolder(error)) {
+        ShowError(error.c_str());
+        return 1;
+    }
     if (!OpenDemoWindow()) {
         ShowError("Could not create the OpenGL window.");
         return 1;

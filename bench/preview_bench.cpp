@@ -2,6 +2,7 @@
 #include "app/ProcessObjects.h"
 #include "effects/RenderHelper.h"
 #include "platform/AudioLayer.h"
+#include "platform/Memory.h"
 #include "resources/MCSounds.h"
 #include "tools/demotool/PreviewSession.h"
 #include "tools/demotool/PreviewShow.h"
@@ -17,10 +18,11 @@
 
 namespace {
 
-// What one reload of the preview costs: a whole show built from the files
-// (script, pictures, mesh, effects) and started, the one before it dropped.
-// Runs on the show in the source tree's data/, or in DEMO_SHOW_DIR when set.
-void BM_RebuildShow(benchmark::State& state)
+// Runs `measure` with what a preview needs around it: the show in the source
+// tree's data/ (or DEMO_SHOW_DIR) as the working directory, an offscreen
+// 800x600 context, silent music and the drawing helper.
+template <typename Measure>
+void WithPreviewContext(benchmark::State& state, Measure measure)
 {
     const char* chosen = std::getenv("DEMO_SHOW_DIR");
     std::error_code error;
@@ -44,7 +46,19 @@ void BM_RebuildShow(benchmark::State& state)
         InstallMusic(&music);
         RenderHelper helper;
         InstallRenderHelper(&helper);
+        measure();
+        InstallRenderHelper(nullptr);
+        InstallMusic(nullptr);
+    }
+    window.Destroy();
+    InstallGLWindow(nullptr);
+}
 
+// What one reload of the preview costs: a whole show built from the files
+// (script, pictures, mesh, effects) and started, the one before it dropped.
+void BM_RebuildShow(benchmark::State& state)
+{
+    WithPreviewContext(state, [&] {
         std::unique_ptr<PreviewShow> show;
         for (auto _ : state) {
             auto next = std::make_unique<PreviewShow>();
@@ -55,14 +69,40 @@ void BM_RebuildShow(benchmark::State& state)
             next->StartAt(20000);
             show = std::move(next);
         }
-        show.reset();
-        InstallRenderHelper(nullptr);
-        InstallMusic(nullptr);
-    }
-    window.Destroy();
-    InstallGLWindow(nullptr);
+    });
 }
 BENCHMARK(BM_RebuildShow)->Unit(benchmark::kMillisecond);
+
+// What an author's session costs over time: 200 reloads (F5) with frames
+// between them. Reports how much the heap in use and the resident memory
+// grew from the first reload to the last, in kB; a leak of one picture per
+// reload would show as hundreds of MB.
+void BM_TwoHundredReloads(benchmark::State& state)
+{
+    WithPreviewContext(state, [&] {
+        FILE* quiet = std::fopen("/dev/null", "w");
+        for (auto _ : state) {
+            PreviewSession session(quiet ? quiet : stderr, 1000000);
+            if (!session.Start()) {
+                state.SkipWithError("the show has faults");
+                break;
+            }
+            session.Step(16, {PreviewAction::Reload});
+            session.Step(16, {});
+            const double heapBefore = double(HeapBytesInUse()) / 1024.0;
+            const double residentBefore = double(ResidentBytes()) / 1024.0;
+            for (int reload = 1; reload < 200; ++reload) {
+                session.Step(16, {PreviewAction::Reload});
+                session.Step(16, {});
+            }
+            state.counters["heap_growth_kB"] = double(HeapBytesInUse()) / 1024.0 - heapBefore;
+            state.counters["rss_growth_kB"] = double(ResidentBytes()) / 1024.0 - residentBefore;
+        }
+        if (quiet)
+            std::fclose(quiet);
+    });
+}
+BENCHMARK(BM_TwoHundredReloads)->Unit(benchmark::kSecond)->Iterations(1);
 
 // What the author waits for after Page Down from #40.0: a new show built and
 // fast-forwarded from the start to #48.0 in slices between Steps, as the
@@ -70,37 +110,15 @@ BENCHMARK(BM_RebuildShow)->Unit(benchmark::kMillisecond);
 // (the window answers between them).
 void BM_SeekToTheDrop(benchmark::State& state)
 {
-    const char* chosen = std::getenv("DEMO_SHOW_DIR");
-    std::error_code error;
-    std::filesystem::current_path(chosen ? chosen : DEMO_SOURCE_DIR, error);
-    if (error || !std::filesystem::exists(PreviewShow::kScriptPath)) {
-        state.SkipWithError("no show: data/script.txt is missing");
-        return;
-    }
-    SDL_setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    AudioSetOutputOff(true);
-    GLWindow window;
-    window.AllowMultisample(false);
-    InstallGLWindow(&window);
-    if (!window.Create({"bench", 800, 600, 32, false})) {
-        state.SkipWithError("no OpenGL context");
-        InstallGLWindow(nullptr);
-        return;
-    }
-    {
-        MCSounds music;
-        InstallMusic(&music);
-        RenderHelper helper;
-        InstallRenderHelper(&helper);
+    WithPreviewContext(state, [&] {
         FILE* quiet = std::fopen("/dev/null", "w");
         int64_t steps = 0;
         for (auto _ : state) {
-            PreviewSession session(quiet);
+            PreviewSession session(quiet ? quiet : stderr);
             session.Start();
             session.SeekTo(40 * 1920);
             while (session.IsSeeking())
                 session.Step(16, {});
-            steps = 0;
             const auto start = std::chrono::steady_clock::now();
             session.Step(16, {PreviewAction::ForwardEight});
             for (steps = 1; session.IsSeeking(); ++steps)
@@ -110,13 +128,11 @@ void BM_SeekToTheDrop(benchmark::State& state)
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         }
         state.counters["steps"] = double(steps);
-        std::fclose(quiet);
-        InstallRenderHelper(nullptr);
-        InstallMusic(nullptr);
-    }
-    window.Destroy();
-    InstallGLWindow(nullptr);
+        if (quiet)
+            std::fclose(quiet);
+    });
 }
 BENCHMARK(BM_SeekToTheDrop)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
+

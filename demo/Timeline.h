@@ -43,6 +43,7 @@ public:
     // that cannot be opened gives false without a fault.
     bool Load(const char* path, ImageRegistry* registry);
     // The same for a script already in memory; the bytes need no terminator.
+    // As in text mode, the text ends at the first Ctrl-Z (0x1A).
     bool LoadFromMemory(const char* bytes, size_t size, ImageRegistry* registry);
 
     void Reset();

@@ -63,6 +63,11 @@ bool Timeline::LoadFromMemory(const char* bytes, size_t size, ImageRegistry* reg
         size = 0;
     }
 
+    // The scripts are text-mode files, where Ctrl-Z marks the end of the
+    // text: editors of their platform left one after the last line.
+    if (const void* end = std::memchr(bytes, 0x1A, size))
+        size = static_cast<size_t>(static_cast<const char*>(end) - bytes);
+
     // Every line break starts another line, so text that ends with one ends
     // with an empty line. CR LF is a line end as in the scripts' text mode.
     size_t position = 0;

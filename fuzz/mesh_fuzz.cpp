@@ -20,8 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             object.groupCount != int32_t(object.groups.size()) || object.indexCount != int32_t(object.indices.size()))
             std::abort();
         for (const FaceGroup& group : object.groups) {
+            // The draw call reads indexCount indices, three per triangle.
             if (group.material < 0 || group.material > mesh.materialCount ||
-                group.indexCount != int32_t(group.indices.size()))
+                group.indexCount != int32_t(group.indices.size()) || group.indices.size() % 3 != 0)
                 std::abort();
             // Every index that can reach a draw call lies inside the vertex array.
             for (uint16_t index : group.indices)

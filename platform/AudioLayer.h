@@ -61,7 +61,8 @@ bool BASS_ChannelPause(uint32_t handle);
 uint64_t BASS_ChannelSeconds2Bytes(uint32_t handle, float seconds);
 
 // Moves the stream to a byte position (rounded down to a whole frame), playing
-// or not. Fails beyond the end.
+// or not. Fails beyond the end; at exactly the end the stream has played out
+// and stops there.
 bool BASS_ChannelSetPosition(uint32_t handle, uint64_t position);
 
 int BASS_ErrorGetCode();

@@ -58,7 +58,11 @@ private:
         const char* driver = SDL_getenv("SDL_VIDEODRIVER");
         if (driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0))
             return false;
+#ifdef _WIN32
+        return true;
+#else
         return SDL_getenv("DISPLAY") != nullptr || SDL_getenv("WAYLAND_DISPLAY") != nullptr;
+#endif
     }
 };
 

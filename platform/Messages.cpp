@@ -7,17 +7,20 @@
 namespace {
 
 WindowProcedure g_procedure = nullptr;
-std::deque<MSG> g_queue;
+// The window's own messages and those posted, then the keyboard's input:
+// a posted quit comes between them, after the first and before the second.
+std::deque<MSG> g_posted;
+std::deque<MSG> g_input;
 bool g_quitPosted = false;
 
 void TranslateWindowEvent(const SDL_WindowEvent& event)
 {
     switch (event.event) {
     case SDL_WINDOWEVENT_SIZE_CHANGED:
-        g_queue.push_back({WM_SIZE, 0, MakeSizeParam(event.data1, event.data2)});
+        g_posted.push_back({WM_SIZE, 0, MakeSizeParam(event.data1, event.data2)});
         break;
     case SDL_WINDOWEVENT_MINIMIZED:
-        g_queue.push_back({WM_SIZE, 0, MakeSizeParam(0, 0)});
+        g_posted.push_back({WM_SIZE, 0, MakeSizeParam(0, 0)});
         break;
     case SDL_WINDOWEVENT_RESTORED: {
         SDL_Window* window = SDL_GetWindowFromID(event.windowID);
@@ -25,11 +28,11 @@ void TranslateWindowEvent(const SDL_WindowEvent& event)
         int height = 0;
         if (window)
             SDL_GL_GetDrawableSize(window, &width, &height);
-        g_queue.push_back({WM_SIZE, 0, MakeSizeParam(width, height)});
+        g_posted.push_back({WM_SIZE, 0, MakeSizeParam(width, height)});
         break;
     }
     case SDL_WINDOWEVENT_CLOSE:
-        g_queue.push_back({WM_CLOSE, 0, 0});
+        g_posted.push_back({WM_CLOSE, 0, 0});
         break;
     default:
         break;
@@ -46,7 +49,7 @@ void TranslateKey(const SDL_KeyboardEvent& event)
     const bool system = (event.keysym.mod & KMOD_ALT) != 0 || key == VK_MENU || key == VK_F10;
     const bool down = event.type == SDL_KEYDOWN;
     const uint32_t message = system ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
-    g_queue.push_back({message, uintptr_t(key), 0});
+    g_input.push_back({message, uintptr_t(key), 0});
 }
 
 void GatherEvents()
@@ -69,7 +72,7 @@ void GatherEvents()
             break;
         case SDL_QUIT:
             // A signal or the session going away: the same as the close box.
-            g_queue.push_back({WM_CLOSE, 0, 0});
+            g_posted.push_back({WM_CLOSE, 0, 0});
             break;
         default:
             break;
@@ -87,14 +90,19 @@ void RegisterWindowProcedure(WindowProcedure procedure)
 bool PeekMessageA(MSG* message)
 {
     GatherEvents();
-    if (!g_queue.empty()) {
-        *message = g_queue.front();
-        g_queue.pop_front();
+    if (!g_posted.empty()) {
+        *message = g_posted.front();
+        g_posted.pop_front();
         return true;
     }
     if (g_quitPosted) {
         g_quitPosted = false;
         *message = {WM_QUIT, 0, 0};
+        return true;
+    }
+    if (!g_input.empty()) {
+        *message = g_input.front();
+        g_input.pop_front();
         return true;
     }
     return false;
@@ -118,11 +126,28 @@ void PostQuitMessage(int)
 
 void PostMessageA(uint32_t message, uintptr_t wParam, intptr_t lParam)
 {
-    g_queue.push_back({message, wParam, lParam});
+    g_posted.push_back({message, wParam, lParam});
 }
 
-intptr_t DefWindowProcA(uint32_t, uintptr_t, intptr_t)
+intptr_t DefWindowProcA(uint32_t message, uintptr_t wParam, intptr_t)
 {
+    if (message != WM_SYSCOMMAND)
+        return 0;
+    // The system's own handling compares the command without its low four
+    // bits, which it uses itself.
+    switch (wParam & 0xFFF0) {
+    case SC_SCREENSAVE:
+    case SC_MONITORPOWER:
+        // SDL keeps the screen saver off while its windows are open; the
+        // request lets the system's saver and power saving start again.
+        SDL_EnableScreenSaver();
+        break;
+    case SC_CLOSE:
+        PostMessageA(WM_CLOSE, 0, 0);
+        break;
+    default:
+        break;
+    }
     return 0;
 }
 

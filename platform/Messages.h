@@ -16,6 +16,7 @@ constexpr uint32_t WM_SYSCOMMAND = 0x0112;
 // lParam: the pointer's window pixel, see MakePointParam.
 constexpr uint32_t WM_LBUTTONDOWN = 0x0201;
 
+constexpr uintptr_t SC_CLOSE = 0xF060;
 constexpr uintptr_t SC_SCREENSAVE = 0xF140;
 constexpr uintptr_t SC_MONITORPOWER = 0xF170;
 
@@ -61,13 +62,18 @@ using WindowProcedure = intptr_t (*)(uint32_t message, uintptr_t wParam, intptr_
 void RegisterWindowProcedure(WindowProcedure procedure);
 
 // Takes the next message, gathering the window system's events first.
-// WM_QUIT comes once everything posted before it has been taken.
+// WM_QUIT comes once no posted or window message is left, but before keys
+// that are still waiting.
 bool PeekMessageA(MSG* message);
 void TranslateMessage(const MSG* message);
 intptr_t DispatchMessageA(const MSG* message);
 void PostQuitMessage(int exitCode);
 // Appends a message to the queue; tests script input with it.
 void PostMessageA(uint32_t message, uintptr_t wParam, intptr_t lParam);
+// The system's handling of what the window procedure leaves to it: of the
+// system commands, screen saver and monitor power requests let the screen
+// blank, and a close command closes the window (WM_CLOSE); the rest is
+// ignored.
 intptr_t DefWindowProcA(uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 // The virtual-key code of an SDL key, or -1 when it has none.

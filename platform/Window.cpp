@@ -6,7 +6,17 @@ namespace platform {
 
 namespace {
 
+// SDL's offscreen driver makes its GL contexts with EGL, which Windows lacks.
+// There a request for it gets the desktop's own driver instead, with windows
+// that are never shown: they render and read back all the same.
+#ifdef _WIN32
+constexpr bool kOffscreenDriverHasGL = false;
+#else
+constexpr bool kOffscreenDriverHasGL = true;
+#endif
+
 FramePresenter* g_presenter = nullptr;
+bool g_windowsStayHidden = false;
 bool g_haveFullscreenMode = false;
 SDL_DisplayMode g_fullscreenMode{};
 
@@ -38,6 +48,11 @@ bool InitVideo()
         return true;
     // The show blocks the screen saver and display power-down while it runs.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
+    const char* driver = SDL_getenv("SDL_VIDEODRIVER");
+    if (!kOffscreenDriverHasGL && driver && SDL_strcmp(driver, "offscreen") == 0) {
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "windows", SDL_HINT_OVERRIDE);
+        g_windowsStayHidden = true;
+    }
     return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
@@ -85,6 +100,8 @@ bool DestroyWindow(Window* window)
 
 void ShowWindow(Window* window)
 {
+    if (g_windowsStayHidden)
+        return;
     SDL_ShowWindow(Native(window));
     SDL_RaiseWindow(Native(window));
 }
@@ -92,6 +109,21 @@ void ShowWindow(Window* window)
 void SetWindowTitle(Window* window, const char* title)
 {
     SDL_SetWindowTitle(Native(window), title);
+}
+
+bool SetWindowIcon(Window* window, const uint8_t* pixels, int32_t width, int32_t height, int32_t channels)
+{
+    if (!window || !pixels || width <= 0 || height <= 0 || (channels != 3 && channels != 4))
+        return false;
+    // SDL only reads the pixels: it converts them into an icon of its own.
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<uint8_t*>(pixels), width, height, channels * 8, width * channels,
+        channels == 4 ? SDL_PIXELFORMAT_RGBA32 : SDL_PIXELFORMAT_RGB24);
+    if (!icon)
+        return false;
+    SDL_SetWindowIcon(Native(window), icon);
+    SDL_FreeSurface(icon);
+    return true;
 }
 
 void ShowCursor(bool visible)

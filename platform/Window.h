@@ -35,6 +35,9 @@ Window* CreateWindow(const WindowSpec& spec);
 bool DestroyWindow(Window* window);
 void ShowWindow(Window* window);
 void SetWindowTitle(Window* window, const char* title);
+// Pixels of 8-bit channels, 3 (RGB) or 4 (RGBA) per pixel, rows packed and
+// top row first; they are copied. False when no icon could be made of them.
+bool SetWindowIcon(Window* window, const uint8_t* pixels, int32_t width, int32_t height, int32_t channels);
 // Hides the mouse cursor (fullscreen) or shows it again.
 void ShowCursor(bool visible);
 

@@ -68,3 +68,12 @@ void ImageRegistry::Register(const std::string& handle, std::unique_ptr<Texture>
     textures[handle] = texture.get();
     owned.push_back(std::move(texture));
 }
+
+void ImageRegistry::DeleteTextureNames()
+{
+    for (const std::unique_ptr<Texture>& texture : owned) {
+        const GLuint name = texture->Name();
+        if (name != 0)
+            glDeleteTextures(1, &name);
+    }
+}

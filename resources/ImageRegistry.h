@@ -28,6 +28,12 @@ public:
     Texture* CreateSolid(const std::string& handle, int r, int g, int b);
     Texture* CreateRenderTarget(const std::string& handle, int32_t size, int32_t channels);
 
+    // The show's pictures live as long as its context, so nothing deletes
+    // their GL names; a program that builds show after show in one context
+    // calls this before dropping a registry. Every texture the registry ever
+    // held is deleted, replaced ones too; none may be drawn afterwards.
+    void DeleteTextureNames();
+
 private:
     void Register(const std::string& handle, std::unique_ptr<Texture> texture);
 

@@ -6,14 +6,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <cstdio>
-#include <memory>
-
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -36,61 +31,53 @@ std::string DirectoryOf(const std::string& path)
     return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
 }
 
-// The whole file, mapped read-only: the reader walks it in place, so a large
-// mesh costs no copy. Files that cannot be mapped (empty ones, pipes) are read
-// into memory instead, at most as far as the first chunk's length reaches.
-class MeshFileBytes {
-public:
-    bool Open(const std::string& path)
-    {
-        const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (descriptor < 0)
-            return false;
-        struct stat info {};
-        if (::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-            void* mapped = ::mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE, descriptor, 0);
-            if (mapped != MAP_FAILED) {
-                mapping = static_cast<const uint8_t*>(mapped);
-                mappedSize = size_t(info.st_size);
-            }
-        }
-        const bool readable = mapping != nullptr || ReadAll(descriptor);
-        ::close(descriptor);
-        return readable;
+// A mesh file is never larger than this; it keeps a stated length (or a file
+// that never ends) from taking all memory.
+constexpr size_t kMaxFileBytes = size_t(256) << 20;
+
+uint32_t ChunkLength(const uint8_t* header)
+{
+    return uint32_t(header[2]) | uint32_t(header[3]) << 8 | uint32_t(header[4]) << 16 | uint32_t(header[5]) << 24;
+}
+
+// Reads the file with plain reads into memory, never mapping it: the preview
+// reloads a mesh when its file changes, and a file rewritten in place while a
+// mapping of it is read faults. Stops where the first chunk's length says the
+// mesh ends. False, with the system's reason, when the file cannot be read.
+bool ReadMeshFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& reason)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        reason = std::strerror(errno);
+        return false;
     }
-
-    ~MeshFileBytes()
-    {
-        if (mapping != nullptr)
-            ::munmap(const_cast<uint8_t*>(mapping), mappedSize);
+    uint8_t header[6];
+    const size_t headerSize = std::fread(header, 1, sizeof header, file);
+    bytes.assign(header, header + headerSize);
+    const size_t limit = headerSize == sizeof header ? std::clamp<size_t>(ChunkLength(header), 6, kMaxFileBytes) : 0;
+    // Room for what the file holds, where it tells its size: one allocation
+    // and no copies for the usual file.
+    if (limit > headerSize && std::fseek(file, 0, SEEK_END) == 0) {
+        const long end = std::ftell(file);
+        if (end > 0)
+            bytes.reserve(std::min(limit, size_t(end)));
+        std::fseek(file, long(headerSize), SEEK_SET);
     }
-
-    const uint8_t* Data() const { return mapping != nullptr ? mapping : copy.data(); }
-    size_t Size() const { return mapping != nullptr ? mappedSize : copy.size(); }
-
-private:
-    bool ReadAll(int descriptor)
-    {
-        size_t limit = 6;
-        uint8_t block[65536];
-        while (copy.size() < limit) {
-            const ssize_t got = ::read(descriptor, block, std::min(sizeof block, limit - copy.size()));
-            if (got < 0)
-                return false;
-            if (got == 0)
-                break;
-            copy.insert(copy.end(), block, block + got);
-            if (copy.size() >= 6 && limit == 6)
-                limit = std::max<size_t>(6, uint32_t(copy[2]) | (uint32_t(copy[3]) << 8) |
-                                                (uint32_t(copy[4]) << 16) | (uint32_t(copy[5]) << 24));
-        }
-        return true;
+    while (bytes.size() < limit) {
+        const size_t before = bytes.size();
+        const size_t room = bytes.capacity() > before ? bytes.capacity() - before : before;
+        const size_t wanted = std::min(limit - before, std::max<size_t>(room, 65536));
+        bytes.resize(before + wanted);
+        const size_t got = std::fread(bytes.data() + before, 1, wanted, file);
+        bytes.resize(before + got);
+        if (got < wanted)
+            break;
     }
-
-    const uint8_t* mapping = nullptr;
-    size_t mappedSize = 0;
-    std::vector<uint8_t> copy;
-};
+    const bool failed = std::ferror(file) != 0;
+    reason = failed ? std::strerror(errno) : "";
+    std::fclose(file);
+    return !failed;
+}
 
 } // namespace
 
@@ -110,14 +97,15 @@ bool Mesh3DS::Load(const char* path)
     Clear();
     const std::string used = StripQuotes(path != nullptr ? path : "");
     directory = DirectoryOf(used);
-    MeshFileBytes bytes;
-    if (!bytes.Open(used)) {
-        AddWarning("cannot read \"" + used + "\": " + std::strerror(errno));
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    if (!ReadMeshFile(used, bytes, reason)) {
+        AddWarning("cannot read \"" + used + "\": " + reason);
         if (registry == nullptr)
             textured = 0;
         return false;
     }
-    return Parse(bytes.Data(), bytes.Size());
+    return Parse(bytes.data(), bytes.size());
 }
 
 bool Mesh3DS::LoadFromMemory(const uint8_t* data, size_t size)

@@ -5,6 +5,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -256,6 +257,9 @@ void MeshReader::ReadObject(const Chunk& chunk, MeshObject& object)
         if (child.id == kTriangleMesh)
             ReadTriangleMesh(child, object);
     });
+    // Only here are the object's vertices final: a later vertex list may
+    // replace the one that earlier faces were read against.
+    CompleteObject(object);
 }
 
 void MeshReader::ReadTriangleMesh(const Chunk& chunk, MeshObject& object)
@@ -324,51 +328,11 @@ void MeshReader::ReadFaces(const Chunk& chunk, MeshObject& object)
     const size_t faceCount = FittingCount(count, 8, chunk.data + 2, chunk.end, chunk);
     object.indexCount = int32_t(3 * faceCount);
     object.indices.resize(3 * faceCount);
-
-    const size_t vertexCount = object.vertices.size();
-    const Float3* vertices = object.vertices.data();
-    Float3* normals = object.normals.data();
-    uint16_t* indices = object.indices.data();
-    // Plain scalars: the loop runs once per triangle of every object.
-    float centreX = 0.0f, centreY = 0.0f, centreZ = 0.0f;
-    size_t drawable = 0;
     size_t at = chunk.data + 2;
     for (size_t face = 0; face < faceCount; ++face, at += 8) {
-        const uint16_t a = U16(at);
-        const uint16_t b = U16(at + 2);
-        const uint16_t c = U16(at + 4);
-        indices[3 * face] = a;
-        indices[3 * face + 1] = b;
-        indices[3 * face + 2] = c;
-        if (a >= vertexCount || b >= vertexCount || c >= vertexCount)
-            continue;
-        const float ax = vertices[a].x, ay = vertices[a].y, az = vertices[a].z;
-        const float bx = vertices[b].x, by = vertices[b].y, bz = vertices[b].z;
-        const float cx = vertices[c].x, cy = vertices[c].y, cz = vertices[c].z;
-        centreX += (ax + bx + cx) / 3.0f;
-        centreY += (ay + by + cy) / 3.0f;
-        centreZ += (az + bz + cz) / 3.0f;
-        // (B - C) x (B - A), unnormalised, so that larger triangles weigh more.
-        const float ux = bx - cx, uy = by - cy, uz = bz - cz;
-        const float vx = bx - ax, vy = by - ay, vz = bz - az;
-        const float nx = uy * vz - uz * vy;
-        const float ny = uz * vx - ux * vz;
-        const float nz = ux * vy - uy * vx;
-        for (const uint16_t corner : {a, b, c}) {
-            normals[corner].x += nx;
-            normals[corner].y += ny;
-            normals[corner].z += nz;
-        }
-        ++drawable;
-    }
-    if (drawable < faceCount)
-        mesh.AddWarning(Format("object \"%s\": %zu of %zu faces use a vertex index beyond its %zu vertices; they are "
-                               "not drawn",
-                               object.name, faceCount - drawable, faceCount, vertexCount));
-    object.centre = {0.0f, 0.0f, 0.0f};
-    if (drawable > 0) {
-        const float n = float(drawable);
-        object.centre = {centreX / n, centreY / n, centreZ / n};
+        object.indices[3 * face] = U16(at);
+        object.indices[3 * face + 1] = U16(at + 2);
+        object.indices[3 * face + 2] = U16(at + 4);
     }
 
     // Material groups follow the face data; a cut face list has none.
@@ -389,6 +353,71 @@ void MeshReader::ReadFaces(const Chunk& chunk, MeshObject& object)
     });
 }
 
+void MeshReader::CompleteObject(MeshObject& object)
+{
+    const size_t vertexCount = object.vertices.size();
+    const auto inside = [vertexCount](const uint16_t* corners) {
+        return corners[0] < vertexCount && corners[1] < vertexCount && corners[2] < vertexCount;
+    };
+
+    const size_t faceCount = object.indices.size() / 3;
+    const Float3* vertices = object.vertices.data();
+    Float3* normals = object.normals.data();
+    // Plain scalars: the loop runs once per triangle of every object.
+    float centreX = 0.0f, centreY = 0.0f, centreZ = 0.0f;
+    size_t drawable = 0;
+    for (size_t face = 0; face < faceCount; ++face) {
+        const uint16_t* corners = &object.indices[3 * face];
+        if (!inside(corners))
+            continue;
+        const uint16_t a = corners[0], b = corners[1], c = corners[2];
+        const float ax = vertices[a].x, ay = vertices[a].y, az = vertices[a].z;
+        const float bx = vertices[b].x, by = vertices[b].y, bz = vertices[b].z;
+        const float cx = vertices[c].x, cy = vertices[c].y, cz = vertices[c].z;
+        centreX += (ax + bx + cx) / 3.0f;
+        centreY += (ay + by + cy) / 3.0f;
+        centreZ += (az + bz + cz) / 3.0f;
+        // (B - C) x (B - A), unnormalised, so that larger triangles weigh more.
+        const float ux = bx - cx, uy = by - cy, uz = bz - cz;
+        const float vx = bx - ax, vy = by - ay, vz = bz - az;
+        const float nx = uy * vz - uz * vy;
+        const float ny = uz * vx - ux * vz;
+        const float nz = ux * vy - uy * vx;
+        for (const uint16_t corner : {a, b, c}) {
+            normals[corner].x += nx;
+            normals[corner].y += ny;
+            normals[corner].z += nz;
+        }
+        ++drawable;
+    }
+    object.centre = {0.0f, 0.0f, 0.0f};
+    if (drawable > 0) {
+        const float n = float(drawable);
+        object.centre = {centreX / n, centreY / n, centreZ / n};
+    }
+
+    // The draw call indexes the vertex arrays with what the groups hold.
+    size_t dropped = 0;
+    for (FaceGroup& group : object.groups) {
+        uint16_t* indices = group.indices.data();
+        size_t kept = 0;
+        for (size_t i = 0; i + 3 <= group.indices.size(); i += 3) {
+            if (!inside(indices + i)) {
+                ++dropped;
+                continue;
+            }
+            std::copy(indices + i, indices + i + 3, indices + kept);
+            kept += 3;
+        }
+        group.indices.resize(kept);
+        group.indexCount = int32_t(kept);
+    }
+    if (drawable < faceCount || dropped > 0)
+        mesh.AddWarning(Format("object \"%s\": %zu of %zu faces use a vertex index beyond its %zu vertices; %zu "
+                               "triangles of its material groups are dropped",
+                               object.name, faceCount - drawable, faceCount, vertexCount, dropped));
+}
+
 void MeshReader::ReadGroup(const Chunk& chunk, const MeshObject& object, FaceGroup& group)
 {
     char name[80];
@@ -401,7 +430,6 @@ void MeshReader::ReadGroup(const Chunk& chunk, const MeshObject& object, FaceGro
     const size_t listed = FittingCount(count, 2, after + 2, chunk.end, chunk);
 
     const size_t faceCount = object.indices.size() / 3;
-    const size_t vertexCount = object.vertices.size();
     size_t beyond = 0;
     group.indices.reserve(3 * listed);
     for (size_t i = 0; i < listed; ++i) {
@@ -411,9 +439,6 @@ void MeshReader::ReadGroup(const Chunk& chunk, const MeshObject& object, FaceGro
             continue;
         }
         const uint16_t* corners = &object.indices[3 * face];
-        // Faces with a bad vertex index were reported with the face list.
-        if (corners[0] >= vertexCount || corners[1] >= vertexCount || corners[2] >= vertexCount)
-            continue;
         group.indices.insert(group.indices.end(), corners, corners + 3);
     }
     group.indexCount = int32_t(group.indices.size());

@@ -45,6 +45,11 @@ private:
     void ReadTexCoords(const Chunk& chunk, MeshObject& object);
     void ReadFaces(const Chunk& chunk, MeshObject& object);
     void ReadGroup(const Chunk& chunk, const MeshObject& object, FaceGroup& group);
+    // Once every sub-chunk of an object is read, whatever their number and
+    // order: normals and centre from the faces whose corners all exist, and
+    // every group triangle naming a vertex the object lacks dropped (and
+    // reported), so that drawing indexes only inside the vertex arrays.
+    void CompleteObject(MeshObject& object);
 
     // Copies the zero-terminated string at `begin` into `out` (at most 79
     // characters) and returns the offset after its terminator, or `end` when

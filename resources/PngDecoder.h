@@ -34,3 +34,6 @@ constexpr uint32_t kMaxPngSide = 16384;
 // On failure the image is left empty and error says why.
 bool DecodePng(const uint8_t* data, size_t size, const PngDecodeOptions& options,
                PngImage& image, std::string& error);
+
+// The same for a whole file read into memory.
+bool DecodePngFile(const char* path, const PngDecodeOptions& options, PngImage& image, std::string& error);

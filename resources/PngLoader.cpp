@@ -16,34 +16,6 @@ namespace {
 bool g_standardOrientation = false;
 std::string g_lastError;
 
-// Compressed pictures never come near this; a bigger file is not one of ours.
-constexpr long kMaxPngFileBytes = 512L * 1024 * 1024;
-
-bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes, std::string& error)
-{
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) {
-        error = "cannot open the file";
-        return false;
-    }
-    long length = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0)
-        length = std::ftell(file);
-    if (length < 0 || length > kMaxPngFileBytes || std::fseek(file, 0, SEEK_SET) != 0) {
-        std::fclose(file);
-        error = length > kMaxPngFileBytes ? "file is too large" : "cannot read the file";
-        return false;
-    }
-    bytes.resize(size_t(length));
-    const size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-    if (got != bytes.size()) {
-        error = "cannot read the file";
-        return false;
-    }
-    return true;
-}
-
 // The side GLU gives a texture: the nearest power of two, ties going up.
 GLsizei PowerOfTwoSide(uint32_t side, GLint maxSide)
 {
@@ -124,17 +96,12 @@ bool LoadInto(const char* filename, int mipmap, int trans, pngInfo& info, std::s
         error = "unsupported transparency mode";
         return false;
     }
-    std::vector<uint8_t> bytes;
-    if (!filename || !ReadWholeFile(filename, bytes, error))
-        return false;
-
     PngDecodeOptions options;
     options.bottomRowFirst = g_standardOrientation;
     options.keepAlpha = trans == PNG_ALPHA;
     PngImage image;
-    if (!DecodePng(bytes.data(), bytes.size(), options, image, error))
+    if (!filename || !DecodePngFile(filename, options, image, error))
         return false;
-    bytes = {};
     if (!Upload(image, mipmap, error))
         return false;
 

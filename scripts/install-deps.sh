@@ -1,20 +1,32 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds, runs and tests with.
 # Idempotent: prints nothing and touches nothing when everything is present.
+# With "windows": what cross-building the Windows package needs instead; with
+# "wine": what testing that package under Wine needs.
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build pkg-config git
-  clang libclang-rt-14-dev
-  libsdl2-dev libsdl2-mixer-dev
-  libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0
-  libpng-dev zlib1g-dev libcairo2-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  libvorbis-dev libogg-dev libsndfile1-dev libflac-dev libmpg123-dev
-  libfreetype-dev fonts-dejavu-core
-  lib3ds-dev libassimp-dev
-  ffmpeg xvfb xauth
-)
+case "${1:-}" in
+windows)
+  packages=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest dpkg-dev xz-utils cmake ninja-build zip)
+  ;;
+wine)
+  packages=(wine wine64 xvfb xauth xdotool x11-utils libgl1-mesa-dri unzip)
+  ;;
+*)
+  packages=(
+    build-essential cmake ninja-build pkg-config git
+    clang libclang-rt-14-dev
+    libsdl2-dev libsdl2-mixer-dev
+    libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0
+    libpng-dev zlib1g-dev libcairo2-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    libvorbis-dev libogg-dev libsndfile1-dev libflac-dev libmpg123-dev
+    libfreetype-dev fonts-dejavu-core
+    lib3ds-dev libassimp-dev
+    ffmpeg xvfb xauth
+  )
+  ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -68,13 +68,23 @@ TEST_F(DemotoolScript, EventsListsFaultsEventsAndTheSummary)
 
 TEST_F(DemotoolScript, EventsOfACleanScriptAndDoublesInFull)
 {
-    const std::string script = Write("clean.txt", "LoadMusic a.ogg 130\n=0 Set scene.1.dbl.9 0.1\n");
+    const std::string script = Write("clean.txt", "LoadMusic a.ogg 130\n=0 Set scene.1.dbl.9 0.1\n"
+                                                  "=0 Set scene.1.dbl.0 1e400\n"
+                                                  "=0 Fade scene.1.dbl.1 from -1e400 to 1e400 time =10\n");
     const ToolRun run = Demotool("events " + script);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out,
               "{\"i\":0,\"effect\":1,\"start\":0,\"end\":0,\"kind\":\"Set\",\"type\":\"Dbl\","
               "\"dbl\":0.10000000000000001,\"lng\":0,\"bool\":0,\"from\":0,\"index\":9}\n"
-              "{\"ok\":true,\"events\":1,\"start\":0,\"end\":4294967295,\"msPerBeat\":461,\"msPerPosition\":1844}\n");
+              "{\"i\":1,\"effect\":1,\"start\":0,\"end\":0,\"kind\":\"Set\",\"type\":\"Dbl\","
+              "\"dbl\":\"inf\",\"lng\":0,\"bool\":0,\"from\":0,\"index\":0}\n"
+              "{\"i\":2,\"effect\":1,\"start\":0,\"end\":10,\"kind\":\"Fade\",\"type\":\"Dbl\","
+              "\"dbl\":\"inf\",\"lng\":0,\"bool\":0,\"from\":\"-inf\",\"index\":1}\n"
+              "{\"ok\":true,\"events\":3,\"start\":0,\"end\":4294967295,\"msPerBeat\":461,\"msPerPosition\":1844}\n");
+    // Half way the fade adds an infinite step to an infinite start.
+    EXPECT_EQ(Demotool("trace " + script + " 5").out,
+              "{\"t\":5,\"step\":0,\"blocks\":{\"1\":{\"dbl\":[\"inf\",\"nan\",0,0,0,0,0,0,0,0.10000000000000001],"
+              "\"lng\":[0,0,0,0,0],\"flags\":[0,0,0,0,0,0,0,0,0,0,0,0]}}}\n");
 }
 
 TEST_F(DemotoolScript, TracePrintsTheBlocksThatHoldAnything)
@@ -163,6 +173,12 @@ TEST_F(DemotoolScript, HelpUsageAndUnreadableFiles)
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.out.find("cannot open"), std::string::npos);
     EXPECT_EQ(Demotool("check " + (dir / "nope.txt").string()).status, 1);
+    // A directory opens but cannot be read.
+    for (const std::string command : {"check ", "events ", "trace "}) {
+        const ToolRun folder = Demotool(command + dir.string() + (command == "trace " ? " 1" : ""), true);
+        EXPECT_EQ(folder.status, 1) << command;
+        EXPECT_EQ(folder.out, "demotool: cannot read '" + dir.string() + "': Is a directory\n") << command;
+    }
 }
 
 } // namespace

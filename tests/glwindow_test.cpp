@@ -1,9 +1,14 @@
 #include "app/GLWindow.h"
 #include "app/ProcessObjects.h"
+#include "resources/PngDecoder.h"
 #include "tests/support/HeadlessGL.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 TEST(ExtensionList, MatchesWholeWordsOnly)
 {
@@ -92,6 +97,51 @@ TEST_F(GLWindowOnOffscreenDriver, ProbesAndRecreatesWithMultisampleWhereTheDrive
         EXPECT_EQ(samples, 0);
     }
     window.Destroy();
+    InstallGLWindow(nullptr);
+}
+
+// SDL keeps a window's icon to itself; what can be seen is the picture the
+// window is given and whether it took it.
+TEST_F(GLWindowOnOffscreenDriver, TakesTheProgramsIconFromDataAndGoesWithoutOne)
+{
+    namespace fs = std::filesystem;
+    PngImage icon;
+    std::string error;
+    const std::string iconFile = std::string(DEMO_SOURCE_DIR) + "/" + GLWindow::kIconPath;
+    ASSERT_TRUE(DecodePngFile(iconFile.c_str(), PngDecodeOptions{}, icon, error)) << error;
+    ASSERT_EQ(icon.width, 32u);
+    ASSERT_EQ(icon.height, 32u);
+    ASSERT_EQ(icon.channels, 4u);
+    auto pixel = [&icon](uint32_t x, uint32_t y) { return icon.Row(y) + x * 4; };
+    EXPECT_EQ(pixel(0, 0)[3], 0) << "rounded corner";
+    EXPECT_EQ(pixel(16, 28)[3], 255);
+    EXPECT_LT(pixel(16, 28)[0], 100) << "violet tile below the heart's tip";
+    EXPECT_GT(pixel(16, 28)[2], pixel(16, 28)[1]);
+    EXPECT_GT(pixel(16, 13)[0], 200) << "rose heart";
+
+    const fs::path previous = fs::current_path();
+    const fs::path elsewhere = fs::temp_directory_path() / ("glwindow_icon_" + std::to_string(getpid()));
+    fs::create_directories(elsewhere / "data" / "png");
+    GLWindow window;
+    window.AllowMultisample(false);
+    InstallGLWindow(&window);
+    fs::current_path(DEMO_SOURCE_DIR);
+    ASSERT_TRUE(window.Create({"Demo", 320, 240, 32, false}));
+    EXPECT_TRUE(window.HasIcon());
+    window.Destroy();
+    EXPECT_FALSE(window.HasIcon());
+
+    fs::current_path(elsewhere);
+    ASSERT_TRUE(window.Create({"Demo", 320, 240, 32, false}));
+    EXPECT_FALSE(window.HasIcon()) << "no picture";
+    window.Destroy();
+    std::ofstream(elsewhere / GLWindow::kIconPath, std::ios::binary) << "\x89PNG\r\n\x1a\nbroken";
+    ASSERT_TRUE(window.Create({"Demo", 320, 240, 32, false}));
+    EXPECT_FALSE(window.HasIcon()) << "a broken picture";
+    window.Destroy();
+
+    fs::current_path(previous);
+    fs::remove_all(elsewhere);
     InstallGLWindow(nullptr);
 }
 

@@ -5,10 +5,12 @@
 #include "resources/ImageRegistry.h"
 #include "tests/support/HeadlessGL.h"
 #include "tests/support/MeshFiles.h"
+#include "tests/support/PngWriter.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -25,6 +27,22 @@ FileObject SquareAt(const std::string& name, float x, float y, float z, float si
 {
     const auto file = FileOf(x, y, z);
     return MakeSquare(name, file[0], file[1], file[2], size, "m");
+}
+
+// An environment map whose colour tells where it was sampled: red in its
+// middle, blue around it. With the projection multiplied onto the modelview
+// matrix, as the effects do, the sphere-map coordinates of these test
+// squares lie near (0.5, 0.5); the mesh's own planar coordinates, or none,
+// would sample the blue.
+bool WriteCentredEnvironmentMap(const std::string& path)
+{
+    std::vector<uint8_t> rgba;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const bool middle = x >= 20 && x < 44 && y >= 20 && y < 44;
+            rgba.insert(rgba.end(), {uint8_t(middle ? 255 : 0), 0, uint8_t(middle ? 0 : 255), 255});
+        }
+    return WriteRgbaPng(path, 64, 64, rgba);
 }
 
 class HeartEffectTest : public GLTest {
@@ -50,8 +68,10 @@ protected:
         meshPath = testing::TempDir() + "heart_effect_" +
                    testing::UnitTest::GetInstance()->current_test_info()->name() + ".3ds";
         ASSERT_TRUE(WriteFileBytes(meshPath, MakeMeshFile({{"m"}}, objects)));
+        const std::string envmapPath = ScratchPath("centred_envmap.png");
+        ASSERT_TRUE(WriteCentredEnvironmentMap(envmapPath));
         if (withEnvmap)
-            registry->CreateSolid("envmap", 255, 0, 0);
+            ASSERT_TRUE(registry->LoadImage("envmap", envmapPath, GL_REPEAT));
         heart = std::make_unique<HeartEffect>(meshPath.c_str());
         heart->SetImageRegistry(registry.get());
         heart->SetRenderHelper(helper.get());
@@ -76,20 +96,40 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glLoadIdentity();
         gluPerspective(45.0, 1.0, 0.1, 100.0);
+        // The logo, drawn before the heart, leaves texturing on with its
+        // picture bound; the glow source pass must draw without it.
+        if (pass == 0)
+            registry->Find("envmap")->Bind();
         heart->SetPass(pass);
         heart->Render();
     }
 
-    // Pixels brighter than `level` in the left and right halves.
-    std::pair<int, int> LitHalves(int level = 128)
+    // Pixels in the left and right halves whose red, green and blue all
+    // exceed `level` (or, with `anyChannel`, any one of them).
+    std::pair<int, int> LitHalves(int level = 128, bool anyChannel = false)
     {
         const std::vector<uint8_t> pixels = gl->ReadRgba(0, 0, 64, 64);
         std::pair<int, int> lit{0, 0};
         for (int y = 0; y < 64; ++y)
-            for (int x = 0; x < 64; ++x)
-                if (pixels[size_t(y * 64 + x) * 4] > level)
+            for (int x = 0; x < 64; ++x) {
+                const uint8_t* rgb = &pixels[size_t(y * 64 + x) * 4];
+                const int above = (rgb[0] > level) + (rgb[1] > level) + (rgb[2] > level);
+                if (anyChannel ? above > 0 : above == 3)
                     (x < 32 ? lit.first : lit.second)++;
+            }
         return lit;
+    }
+
+    // Pixels that are not a shade of grey: a picture showed through.
+    int TintedPixels()
+    {
+        const std::vector<uint8_t> pixels = gl->ReadRgba(0, 0, 64, 64);
+        int tinted = 0;
+        for (size_t i = 0; i < pixels.size(); i += 4) {
+            const auto [low, high] = std::minmax({pixels[i], pixels[i + 1], pixels[i + 2]});
+            tinted += high - low > 8 ? 1 : 0;
+        }
+        return tinted;
     }
 
     std::unique_ptr<RenderHelper> helper;
@@ -140,12 +180,14 @@ TEST_F(HeartEffectTest, StarStepsRevealFromTheLastObjectDown)
     auto lit = LitHalves();
     EXPECT_GT(lit.first, 20) << "the last object, on the left, flashes white";
     EXPECT_EQ(lit.second, 0);
+    EXPECT_EQ(TintedPixels(), 0) << "untextured";
 
     Step('*', 0);
     RenderPass(0);
     lit = LitHalves();
     EXPECT_GT(lit.first, 20);
     EXPECT_GT(lit.second, 20);
+    EXPECT_EQ(TintedPixels(), 0);
 
     // Everything is revealed: a further star changes nothing.
     Step('*', 0);
@@ -159,7 +201,7 @@ TEST_F(HeartEffectTest, MainPassFadesInSphereMapped)
     Step('*', 0);
     RenderPass(1);
     // A fade of 0 draws black.
-    EXPECT_EQ(LitHalves(8), std::make_pair(0, 0));
+    EXPECT_EQ(LitHalves(8, true), std::make_pair(0, 0));
 
     // 500 ms: the fade reaches 0.25 and the look-at point reaches the object,
     // while the camera is still at its path start.
@@ -228,6 +270,13 @@ TEST_F(HeartEffectTest, CameraRunsItsPathFromStartToEnd)
     EXPECT_DOUBLE_EQ(heart->Eye().z, -10.0);
     Step(0, 500);
     Step(0, 500);
+    // t = 0.5: the mean of start (10, 0, -10) and end (0, 6, 0), pushed out by
+    // half the bend, which lies midway in direction at half the distance:
+    // (1, sqrt 2, -1) / 2 x 3.
+    const double bendY = 3.0 * std::sqrt(0.5);
+    EXPECT_NEAR(heart->Eye().x, 5.0 + 0.75, 1e-5);
+    EXPECT_NEAR(heart->Eye().y, 3.0 + bendY / 2, 1e-5);
+    EXPECT_NEAR(heart->Eye().z, -5.0 - 0.75, 1e-5);
     EXPECT_FLOAT_EQ(heart->PathPosition(), 1.0f);
     // The look-at point reached its goal in one step (rate 0.002 x 500 = 1)
     // and stays there.
@@ -280,8 +329,16 @@ TEST_F(HeartEffectTest, MissingMeshOnlyMovesTheCamera)
     EffectParams params{};
     params.flags[kPatternStepFlag] = '*';
     effect.SetParams(params);
-    effect.Update(1500);
+    effect.Update(500);
+    params.flags[kPatternStepFlag] = 0;
+    effect.SetParams(params);
+    effect.Update(500);
     EXPECT_EQ(effect.HiddenCount(), 0);
+    // Half way along the first path, pushed out by half its initial bend of
+    // (1, 0, -1) x sqrt 2.
+    EXPECT_NEAR(effect.Eye().x, 10.0 + std::sqrt(0.5), 1e-6);
+    EXPECT_NEAR(effect.Eye().y, 0.0, 1e-9);
+    EXPECT_NEAR(effect.Eye().z, -10.0 - std::sqrt(0.5), 1e-6);
     EXPECT_EQ(effect.Uninit(), 0);
 }
 

@@ -6,6 +6,7 @@
 #include "platform/Window.h"
 #include "tests/support/HeadlessGL.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -168,8 +169,18 @@ TEST_F(RunDemoTest, FailedUninitReplacesEveryResult)
 
 TEST_F(RunDemoTest, ScreenSaverRequestsAreSwallowedAndSizeReachesTheWindow)
 {
+    SDL_DisableScreenSaver();
     EXPECT_EQ(WindowProc(WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
     EXPECT_EQ(WindowProc(WM_SYSCOMMAND, SC_MONITORPOWER, 0), 0);
+    EXPECT_FALSE(SDL_IsScreenSaverEnabled());
+    // The whole command is compared: with a low bit set it is the system's.
+    WindowProc(WM_SYSCOMMAND, SC_SCREENSAVE | 1, 0);
+    EXPECT_TRUE(SDL_IsScreenSaverEnabled());
+    SDL_DisableScreenSaver();
+    // Other commands go on to the system, which closes the window on this one.
+    WindowProc(WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(PumpMessages());
+
     PostMessageA(WM_SIZE, 0, MakeSizeParam(1000, 600));
     PostMessageA(WM_KEYDOWN, 300, 0);
     EXPECT_FALSE(PumpMessages());
@@ -180,8 +191,13 @@ TEST_F(RunDemoTest, ScreenSaverRequestsAreSwallowedAndSizeReachesTheWindow)
 
 TEST_F(RunDemoTest, EveryPendingMessageIsTakenEvenAfterQuit)
 {
+    // The quit comes before keys still waiting, which the same pump takes.
     PostMessageA(WM_CLOSE, 0, 0);
-    PostMessageA(WM_KEYDOWN, 'B', 0);
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.state = SDL_PRESSED;
+    key.key.keysym.sym = SDLK_b;
+    ASSERT_EQ(SDL_PushEvent(&key), 1);
     EXPECT_TRUE(PumpMessages());
     EXPECT_TRUE(keyboard.IsDown('B'));
     EXPECT_FALSE(PumpMessages());

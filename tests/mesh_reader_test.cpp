@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -263,6 +266,11 @@ TEST(MeshReader, PathRulesSetDirectory)
     EXPECT_EQ(bare.objectCount, 0);
     EXPECT_EQ(bare.WarningCount(), 1);
 
+    Mesh3DS folder;
+    EXPECT_FALSE(folder.Load(testing::TempDir().c_str()));
+    EXPECT_EQ(folder.WarningCount(), 1);
+    EXPECT_TRUE(AnyWarningHas(folder, "cannot read")) << folder.Warnings()[0];
+
     Mesh3DS windows;
     EXPECT_FALSE(windows.Load("data\\3ds/x\\cordel.3ds"));
     EXPECT_EQ(windows.directory, "data\\3ds/x\\");
@@ -272,22 +280,93 @@ TEST(MeshReader, PathRulesSetDirectory)
     EXPECT_EQ(show.directory, "data/3ds/");
 }
 
+// The preview reloads a mesh while an exporter may be rewriting its file in
+// place; whatever the loader sees, it must not fault.
+TEST(MeshReaderRepairs, FileRewrittenWhileItIsReadNeverFaults)
+{
+    FileObject large = MakeSquare("large", 0, 0, 0, 2, "m");
+    large.vertices.resize(60000, {1, 2, 3});
+    const std::vector<uint8_t> bytes = MakeMeshFile({{"m"}}, {large});
+    const std::string path = TempPath("rewritten.3ds");
+    ASSERT_TRUE(WriteFileBytes(path, bytes));
+    std::atomic<bool> stop{false};
+    std::thread exporter([&] {
+        while (!stop.load()) {
+            std::FILE* file = std::fopen(path.c_str(), "wb");
+            if (file == nullptr)
+                continue;
+            std::fwrite(bytes.data(), 1, bytes.size() / 2, file);
+            std::fflush(file);
+            std::fwrite(bytes.data() + bytes.size() / 2, 1, bytes.size() - bytes.size() / 2, file);
+            std::fclose(file);
+            // Whole for a moment, so that most loads start on a whole file.
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    });
+    for (int i = 0; i < 300; ++i) {
+        Mesh3DS mesh;
+        mesh.Load(path.c_str());
+    }
+    stop.store(true);
+    exporter.join();
+    Mesh3DS settled;
+    EXPECT_TRUE(settled.Load(path.c_str()));
+    EXPECT_EQ(settled.objects[0].vertexCount, 60000);
+}
+
 TEST(MeshReaderRepairs, BadVertexIndicesAreKeptOutOfEverything)
 {
     FileObject object = MakeSquare("bad", 0, 0, 0, 2, "m");
-    object.faces.push_back({0, 1, 9});
+    // Vertex 4 is the first one beyond the square's four.
+    object.faces.push_back({0, 1, 4});
     object.groups = {{"m", {0, 1, 2}}};
     Mesh3DS mesh;
     EXPECT_FALSE(Load(mesh, MakeMeshFile({{"m"}}, {object})));
     const MeshObject& loaded = mesh.objects[0];
     EXPECT_EQ(loaded.indexCount, 9);
-    EXPECT_EQ(loaded.indices[8], 9);
+    EXPECT_EQ(loaded.indices[8], 4);
     EXPECT_EQ(loaded.groups[0].indexCount, 6);
     // The centre and normals come from the two good faces only.
     ExpectFloat3(loaded.centre, 0, 0, 0);
     ExpectFloat3(loaded.normals[1], 0, 0, 1);
     EXPECT_EQ(mesh.WarningCount(), 1);
     EXPECT_TRUE(AnyWarningHas(mesh, "vertex index"));
+}
+
+// Sub-chunks may repeat in any order: here a second triangle mesh replaces
+// the four vertices that the first one's faces and group were read against.
+TEST(MeshReaderRepairs, VerticesReplacedAfterTheFacesLeaveNothingThatNamesThem)
+{
+    ChunkWriter square;
+    WriteObject(square, MakeSquare("late", 0, 0, 0, 2, "m"));
+    ChunkWriter out;
+    out.Begin(0x4D4D);
+    out.Begin(0x3D3D);
+    WriteMaterial(out, {"m"});
+    out.Begin(0x4000);
+    out.String("late");
+    out.bytes.insert(out.bytes.end(), square.bytes.begin() + ptrdiff_t(square.chunkStarts[1]), square.bytes.end());
+    out.Begin(0x4100);
+    out.Begin(0x4110);
+    out.U16(1);
+    for (float c : {5.0f, 5.0f, 5.0f})
+        out.F32(c);
+    out.End();
+    out.End();
+    out.End();
+    out.End();
+    out.End();
+    Mesh3DS mesh;
+    EXPECT_FALSE(Load(mesh, out.bytes));
+    const MeshObject& loaded = mesh.objects[0];
+    ASSERT_EQ(loaded.vertexCount, 1);
+    ASSERT_EQ(loaded.groupCount, 1);
+    EXPECT_EQ(loaded.groups[0].indexCount, 0);
+    EXPECT_TRUE(loaded.groups[0].indices.empty());
+    ExpectFloat3(loaded.normals[0], 0, 0, 0);
+    ExpectFloat3(loaded.centre, 0, 0, 0);
+    EXPECT_EQ(mesh.WarningCount(), 1);
+    EXPECT_TRUE(AnyWarningHas(mesh, "2 of 2 faces use a vertex index beyond its 1 vertices; 2 triangles"));
 }
 
 TEST(MeshReaderRepairs, FaceNumbersBeyondTheFaceCountAreSkipped)

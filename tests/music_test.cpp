@@ -379,6 +379,12 @@ TEST_F(Music, EveryFormatOpensPlaysAndSeeks)
         SleepSeconds(0.1);
         EXPECT_GT(AudioChannelPositionSeconds(music.Channel()), 60.5);
         EXPECT_LT(AudioChannelPositionSeconds(music.Channel()), 61.0);
+        // Exactly at its length a playing stream has ended.
+        const uint64_t length = AudioChannelLength(music.Channel());
+        EXPECT_TRUE(BASS_ChannelSetPosition(music.Channel(), length)) << BASS_ErrorGetCode();
+        EXPECT_FALSE(AudioChannelIsPlaying(music.Channel()));
+        SleepSeconds(0.05);
+        EXPECT_EQ(AudioChannelPosition(music.Channel()), length);
     }
     EXPECT_TRUE(boxes.boxes.empty());
 }
@@ -503,6 +509,9 @@ TEST_F(Music, OutputOffOpensStreamsButNeverPlaysThem)
         EXPECT_EQ(AudioChannelPosition(music.Channel()), 90 * kBytesPerSecond);
         music.Play();
         EXPECT_EQ(AudioChannelPosition(music.Channel()), 0u);
+        EXPECT_TRUE(music.SetPosition(100000));
+        EXPECT_FALSE(AudioChannelIsPlaying(music.Channel()));
+        EXPECT_EQ(AudioChannelPosition(music.Channel()), 100 * kBytesPerSecond);
         EXPECT_TRUE(boxes.boxes.empty());
     }
     AudioSetOutputOff(false);

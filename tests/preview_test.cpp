@@ -279,7 +279,8 @@ TEST_F(PreviewTest, ReloadAfterTheScriptChangesKeepsTheTimeAndShowsTheChange)
     EXPECT_EQ(preview.BuildCount(), 1);
 
     // The new show lands on the moment reached, and its first frame shows it.
-    WriteScript(kGreenShow);
+    // A picture loaded again under its name: the first stays with the show.
+    WriteScript(kGreenShow + "LoadImage pic3 pic3.png\n");
     Steps(1, 100);
     EXPECT_EQ(preview.BuildCount(), 2);
     EXPECT_EQ(preview.Time(), 1200u);
@@ -304,8 +305,8 @@ TEST_F(PreviewTest, ReloadAfterTheScriptChangesKeepsTheTimeAndShowsTheChange)
     preview.Step(50, {PreviewAction::Reload});
     EXPECT_EQ(preview.BuildCount(), 4);
     EXPECT_EQ(preview.Time(), 1300u);
-    // The shows replaced took their pictures with them.
-    EXPECT_EQ(LiveTextures(), texturesOfOneShow);
+    // The shows replaced took all their pictures with them.
+    EXPECT_EQ(LiveTextures(), texturesOfOneShow + 1);
     EXPECT_TRUE(boxes.boxes.empty());
 }
 

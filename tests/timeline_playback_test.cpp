@@ -80,15 +80,21 @@ TEST(TimelineSets, ParamsOutsideTheSlotsIsAScratchBlock)
 TEST(TimelineSets, ResetZeroesTheBlocksButDoesNotReArmEvents)
 {
     ScriptedTimeline t;
-    ASSERT_TRUE(t.Load("=0 Set scene.1.dbl.3 4.5\n"));
+    ASSERT_TRUE(t.Load("=0 Set scene.1.dbl.3 4.5\nDefinePattern 0 ab\n=0 UsePattern 0\n"));
     t->Reset();
     t->Advance(0);
     EXPECT_EQ(t->Params(1).dbl[3], 4.5);
+    t->Advance(300); // steps a, b, a: the last one delivered, two pending
+    ASSERT_EQ(t->Params(63).flags[kPatternStepFlag], 'a');
+    ASSERT_EQ(t->PendingCount(), 2);
     t->Reset();
     EXPECT_TRUE(AllBlocksZero(*t.timeline));
     t->Advance(10);
     EXPECT_EQ(t->Params(1).dbl[3], 0.0);
     EXPECT_EQ(t->CurrentTime(), 10u);
+    // Neither the pending steps nor the pattern outlive the reset.
+    EXPECT_TRUE(AllBlocksZero(*t.timeline));
+    EXPECT_EQ(t->PendingCount(), 0);
 }
 
 TEST(TimelineFades, QuarterSecondFramesFromZero)
@@ -118,12 +124,16 @@ TEST(TimelineFades, AFrameSpanningTheWholeFadeAddsTheChange)
 TEST(TimelineFades, EntryAndExitFramesAddOnlyTheirPart)
 {
     ScriptedTimeline t;
-    ASSERT_TRUE(t.Load("=100 Fade scene.1.dbl.2 from 10 to 20 time =200\n"));
+    // Index 10 lies past the doubles, so the second fade moves dbl[0].
+    ASSERT_TRUE(t.Load("=100 Fade scene.1.dbl.2 from 10 to 20 time =200\n"
+                       "=100 Fade scene.2.dbl.10 from 10 to 20 time =200\n"));
     t->Reset();
     t->Advance(150); // 50 ms in: from + 50 * rate
     EXPECT_DOUBLE_EQ(t->Params(1).dbl[2], 12.5);
+    EXPECT_DOUBLE_EQ(t->Params(2).dbl[0], 12.5);
     t->Advance(200); // past the end at 300: only up to the end
     EXPECT_DOUBLE_EQ(t->Params(1).dbl[2], 20.0);
+    EXPECT_DOUBLE_EQ(t->Params(2).dbl[0], 20.0);
     t->Advance(100);
     EXPECT_DOUBLE_EQ(t->Params(1).dbl[2], 20.0);
 }
@@ -131,11 +141,13 @@ TEST(TimelineFades, EntryAndExitFramesAddOnlyTheirPart)
 TEST(TimelineFades, ZeroDurationJumpsToTheToValue)
 {
     ScriptedTimeline t;
+    // The parameters hold 5 before, so a jump differs from adding the change.
     ASSERT_TRUE(t.Load("=1000 Fade scene.1.dbl.0 from 0.1 to 0.3 time =0\n"
-                       "=1000 Fade scene.1.dbl.1 from 0 to 2 time 500\n"));
+                       "=1000 Fade scene.1.dbl.1 from 0 to 2 time 500\n"
+                       "=0 Set scene.1.dbl.0 5\n=0 Set scene.1.dbl.1 5\n"));
     t->Reset();
     t->Advance(999);
-    EXPECT_EQ(t->Params(1).dbl[0], 0.0);
+    EXPECT_EQ(t->Params(1).dbl[0], 5.0);
     t->Advance(5);
     EXPECT_EQ(t->Params(1).dbl[0], 0.3);
     EXPECT_EQ(t->Params(1).dbl[1], 2.0);
@@ -210,12 +222,14 @@ TEST(TimelineGoto, FadesAroundTheStartTime)
     ASSERT_TRUE(t.Load("Goto =5000\n"
                        "=1000 Fade scene.1.dbl.0 from 0 to 1 time =1000\n"  // wholly before
                        "=4000 Fade scene.1.dbl.1 from 3 to 5 time =2000\n"  // running at the start
-                       "=3000 Fade scene.1.dbl.2 from 0 to 4 time =2000\n")); // ends at the start
+                       "=3000 Fade scene.1.dbl.2 from 0 to 4 time =2000\n"  // ends at the start
+                       "=5000 Fade scene.1.dbl.3 from 3 to 5 time =2000\n")); // begins at the start
     t->Reset();
     t->Advance(500);
     EXPECT_DOUBLE_EQ(t->Params(1).dbl[0], 1.0);
     EXPECT_DOUBLE_EQ(t->Params(1).dbl[1], 0.5); // not set to 3 first: only this frame's span
     EXPECT_DOUBLE_EQ(t->Params(1).dbl[2], 0.0);
+    EXPECT_DOUBLE_EQ(t->Params(1).dbl[3], 3.5); // from its from value, as from any earlier clock
 }
 
 TEST(TimelineClock, WrapsAt32Bits)

@@ -164,7 +164,7 @@ TEST(TimelineLines, LeadingBlankIsASyntaxErrorLeadingTabIsNot)
     EXPECT_EQ(t.Event(0).boolValue, 1);
 }
 
-TEST(TimelineLines, CrLfIsALineEndAndALoneCrIsText)
+TEST(TimelineLines, CrLfIsALineEndALoneCrIsTextAndCtrlZEndsTheText)
 {
     ScriptedTimeline t;
     CountingProgress progress;
@@ -178,6 +178,13 @@ TEST(TimelineLines, CrLfIsALineEndAndALoneCrIsText)
     ScriptedTimeline lone;
     ASSERT_TRUE(lone.Load("=0 Set scene.1.bool.1 true\r"));
     EXPECT_EQ(lone.Event(0).boolValue, 0);
+
+    ScriptedTimeline ended;
+    CountingProgress endedProgress;
+    ended->SetProgressListener(&endedProgress);
+    EXPECT_TRUE(ended.Load("=0 Set scene.1.RUN\r\n=0 Set scene.2.RUN\x1A\r\nnot read\n"));
+    EXPECT_EQ(ended->EventCount(), 2);
+    EXPECT_EQ(endedProgress.calls, 2);
 }
 
 TEST(TimelineLines, UnknownWordsAndCaseAreSyntaxErrors)
@@ -477,7 +484,7 @@ TEST(TimelineFiles, LoadReadsAFileAndAMissingFileFailsQuietly)
         file << "=0 Set scene.1.dbl.0 0.5\r\n  bad\r\n";
     }
     ScriptedTimeline t;
-    EXPECT_FALSE(t->Load(path.c_str(), nullptr));
+    EXPECT_FALSE(t->Load(path.string().c_str(), nullptr));
     std::filesystem::remove(path);
     ASSERT_EQ(t->EventCount(), 1);
     ASSERT_EQ(t.host.faults.size(), 1u);

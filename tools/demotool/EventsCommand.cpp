@@ -21,6 +21,8 @@ int RunEvents(int argc, char** argv)
                     "Reads SCRIPT as the player does, without pictures, music or message boxes, and\n"
                     "prints one JSON object per line: each fault, then each recorded event in table\n"
                     "order, then a summary with the start and end times and the tempo.\n"
+                    "Numbers JSON cannot hold (from literals like 1e400) are the strings \"inf\",\n"
+                    "\"-inf\" and \"nan\".\n"
                     "Exit status: 0 without faults, 1 with faults or an unreadable file.\n");
         return 0;
     }

@@ -5,6 +5,7 @@
 #include "effects/RenderHelper.h"
 #include "offline/SteppedClock.h"
 #include "platform/CrtRandom.h"
+#include "platform/Memory.h"
 #include "tools/demotool/PreviewMusic.h"
 #include "tools/demotool/PreviewShow.h"
 #include "tools/demotool/ScriptSession.h"
@@ -69,9 +70,15 @@ bool PreviewSession::Start()
 
 void PreviewSession::Step(uint32_t elapsed, const std::vector<PreviewAction>& actions)
 {
+    const int32_t buildsBefore = buildCount;
     for (PreviewAction action : actions)
         Apply(action);
     PollFiles(elapsed);
+    // A replaced show, or an attempt that failed, freed its memory among the
+    // blocks of the show now playing, where the C library would keep it:
+    // without this the process grows with every reload.
+    if (buildCount != buildsBefore)
+        ReleaseFreedMemory();
     if (seek) {
         ContinueSeek();
     } else {
@@ -147,7 +154,8 @@ bool PreviewSession::Rebuild(std::optional<uint32_t> time, bool moveMusic)
 
     faults.clear();
     const uint32_t scriptStart = attempt->ScriptStartTime();
-    const uint32_t target = time.value_or(scriptStart);
+    // Past the script's end there is nothing to see but its last frame.
+    const uint32_t target = std::min(time.value_or(scriptStart), attempt->GetTimeline().EndTime());
     const uint32_t start = std::min(target, scriptStart);
     // Each show draws the random sequence from its beginning, as the player does.
     CrtSeed(1);

@@ -2,10 +2,7 @@
 
 #include "demo/DemoDriver.h"
 #include "resources/ImageRegistry.h"
-#include "resources/Texture.h"
 #include "tools/demotool/FileWatch.h"
-
-#include <GL/gl.h>
 
 #include <fstream>
 
@@ -84,7 +81,6 @@ bool PreviewShow::LoadImage(ImageRegistry* registry, const std::string& handle, 
                             int32_t wrapMode)
 {
     files.push_back(FileReadFor(path));
-    textureHandles.push_back(handle);
     if (registry && registry->LoadImage(handle, path, wrapMode))
         return true;
     faults.push_back(ScriptLine() + "the picture " + FileReadFor(path) + " cannot be read");
@@ -147,14 +143,5 @@ void PreviewShow::CheckMesh()
 // otherwise keep every picture it ever read.
 void PreviewShow::DeleteTextures()
 {
-    const ImageRegistry& registry = driver->GetImageRegistry();
-    textureHandles.push_back(kSceneTargetName);
-    textureHandles.push_back(kGlowTargetName);
-    for (const std::string& handle : textureHandles) {
-        if (Texture* texture = registry.Find(handle)) {
-            const GLuint name = texture->Name();
-            if (name != 0)
-                glDeleteTextures(1, &name);
-        }
-    }
+    driver->GetImageRegistry().DeleteTextureNames();
 }

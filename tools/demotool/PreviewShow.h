@@ -66,7 +66,6 @@ private:
     std::vector<std::string> faults;
     std::vector<std::string> notes;
     std::vector<std::string> files;
-    std::vector<std::string> textureHandles;
     std::string musicPath;
     uint32_t scriptStartTime = 0;
     bool effectsStarted = false;

@@ -47,8 +47,8 @@ const char* const kUsage =
     "TIME: #P.B (position and beat at the script's tempo; quote it in a shell), =MS (milliseconds) or\n"
     "12.5s (seconds). Frames lie every 1/N second from the show's start (the script's, or --goto).\n"
     "A progress line appears when standard output is a terminal. Two renders of the same range give\n"
-    "byte-identical PNG files. Pieces of one range rendered apart (--from and --to at frame times,\n"
-    "on one machine or many) join into its video with 'demotool join'.\n";
+    "byte-identical PNG files. Pieces of one range rendered apart (each one's --to the next one's\n"
+    "--from, on one machine or many) join into its video with 'demotool join'.\n";
 
 int Fail(const std::string& message)
 {
@@ -76,8 +76,7 @@ private:
 // are not drawn; the script's end stops the render too.
 bool PlayRange(OfflineShow& show, const RenderRange& range, int32_t fps, bool captureAll, std::string& error)
 {
-    const int64_t total = (int64_t(range.to - range.from) * fps + 999) / 1000;
-    RenderProgress progress(total);
+    RenderProgress progress(FrameCount(range, fps, show.GetTimeline().EndTime()));
     int64_t done = 0;
     while (show.NextFrameTime() < range.to) {
         const bool more = show.RenderFrame(captureAll);

@@ -1,6 +1,7 @@
 #include "tools/demotool/ScriptSession.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -35,12 +36,22 @@ ScriptSession::~ScriptSession() = default;
 
 bool ScriptSession::Load(const char* path)
 {
+    // The timeline only says that it read nothing; find out why first, so the
+    // user learns of a directory or an unreadable file as of a missing one.
     FILE* probe = std::fopen(path, "rb");
     if (!probe) {
         std::fprintf(stderr, "demotool: cannot open '%s': %s\n", path, std::strerror(errno));
         return false;
     }
+    char chunk[4096];
+    while (std::fread(chunk, 1, sizeof(chunk), probe) > 0) {
+    }
+    const int readError = std::ferror(probe) ? errno : 0;
     std::fclose(probe);
+    if (readError != 0) {
+        std::fprintf(stderr, "demotool: cannot read '%s': %s\n", path, std::strerror(readError));
+        return false;
+    }
     ok = timeline->Load(path, nullptr);
     return true;
 }
@@ -74,6 +85,12 @@ std::string JsonString(const std::string& text)
 
 std::string JsonDouble(double value)
 {
+    // JSON has no number for these; a script reaches them with a literal
+    // like 1e400 or a fade between infinities.
+    if (std::isnan(value))
+        return "\"nan\"";
+    if (std::isinf(value))
+        return value > 0 ? "\"inf\"" : "\"-inf\"";
     char text[32];
     std::snprintf(text, sizeof(text), "%.17g", value);
     return text;

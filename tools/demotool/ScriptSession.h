@@ -70,7 +70,8 @@ private:
 };
 
 // JSON pieces written the same way by every subcommand: compact, doubles as
-// printf("%.17g") writes them.
+// printf("%.17g") writes them, except infinities and NaN, which JSON cannot
+// carry as numbers and which are written as the strings "inf", "-inf", "nan".
 std::string JsonString(const std::string& text);
 std::string JsonDouble(double value);
 std::string FaultJson(const ScriptFault& fault);

@@ -83,6 +83,7 @@ int RunTrace(int argc, char** argv)
                     "Reads SCRIPT as the player does, resets the timeline and advances it by each\n"
                     "step in milliseconds, printing after each one the clock, the pattern step\n"
                     "delivered and every parameter block that holds anything, as one JSON line.\n"
+                    "Infinite and NaN values are the strings \"inf\", \"-inf\" and \"nan\".\n"
                     "Faults are printed as by 'demotool events' and end the trace with status 1.\n",
                     usage);
         return 0;
