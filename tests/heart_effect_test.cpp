@@ -70,8 +70,9 @@ protected:
         ASSERT_TRUE(WriteFileBytes(meshPath, MakeMeshFile({{"m"}}, objects)));
         const std::string envmapPath = ScratchPath("centred_envmap.png");
         ASSERT_TRUE(WriteCentredEnvironmentMap(envmapPath));
-        if (withEnvmap)
+        if (withEnvmap) {
             ASSERT_TRUE(registry->LoadImage("envmap", envmapPath, GL_REPEAT));
+        }
         heart = std::make_unique<HeartEffect>(meshPath.c_str());
         heart->SetImageRegistry(registry.get());
         heart->SetRenderHelper(helper.get());
