@@ -68,7 +68,7 @@ void GatherEvents()
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (event.button.button == SDL_BUTTON_LEFT)
-                g_queue.push_back({WM_LBUTTONDOWN, 0, MakePointParam(event.button.x, event.button.y)});
+                g_input.push_back({WM_LBUTTONDOWN, 0, MakePointParam(event.button.x, event.button.y)});
             break;
         case SDL_QUIT:
             // A signal or the session going away: the same as the close box.
