@@ -7,6 +7,8 @@
 #include "effects/PerspectiveEffect.h"
 #include "effects/PictureEffect.h"
 
+#include <cstdint>
+
 class DemoDriver;
 
 // The show's six effects. They are constructed in this order and destroyed in
@@ -21,4 +23,8 @@ struct ShowLineup {
 
     // Adds the six effects in order and sets the two passes per frame.
     void AddTo(DemoDriver& driver);
+
+    // What the effect at a script scene number is, for tools that show the
+    // script ("heart"); null for a number the lineup does not fill.
+    static const char* SlotName(int32_t slot);
 };

@@ -66,6 +66,10 @@ void GatherEvents()
         case SDL_KEYUP:
             TranslateKey(event.key);
             break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (event.button.button == SDL_BUTTON_LEFT)
+                g_input.push_back({WM_LBUTTONDOWN, 0, MakePointParam(event.button.x, event.button.y)});
+            break;
         case SDL_QUIT:
             // A signal or the session going away: the same as the close box.
             g_posted.push_back({WM_CLOSE, 0, 0});

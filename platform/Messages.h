@@ -13,6 +13,8 @@ constexpr uint32_t WM_KEYUP = 0x0101;
 constexpr uint32_t WM_SYSKEYDOWN = 0x0104;
 constexpr uint32_t WM_SYSKEYUP = 0x0105;
 constexpr uint32_t WM_SYSCOMMAND = 0x0112;
+// lParam: the pointer's window pixel, see MakePointParam.
+constexpr uint32_t WM_LBUTTONDOWN = 0x0201;
 
 constexpr uintptr_t SC_CLOSE = 0xF060;
 constexpr uintptr_t SC_SCREENSAVE = 0xF140;
@@ -76,6 +78,14 @@ intptr_t DefWindowProcA(uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 // The virtual-key code of an SDL key, or -1 when it has none.
 int32_t VirtualKeyFromSdl(int32_t sdlKeycode);
+
+// lParam of a mouse message: x right and y down from the window's top left.
+inline intptr_t MakePointParam(int32_t x, int32_t y)
+{
+    return intptr_t((uint32_t(y) & 0xFFFFu) << 16 | (uint32_t(x) & 0xFFFFu));
+}
+inline int32_t PointParamX(intptr_t lParam) { return int32_t(int16_t(lParam & 0xFFFF)); }
+inline int32_t PointParamY(intptr_t lParam) { return int32_t(int16_t((lParam >> 16) & 0xFFFF)); }
 
 // lParam of WM_SIZE.
 inline intptr_t MakeSizeParam(int32_t width, int32_t height)

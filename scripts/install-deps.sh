@@ -18,7 +18,7 @@ wine)
     clang libclang-rt-14-dev
     libsdl2-dev libsdl2-mixer-dev
     libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0
-    libpng-dev zlib1g-dev
+    libpng-dev zlib1g-dev libcairo2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libvorbis-dev libogg-dev libsndfile1-dev libflac-dev libmpg123-dev
     libfreetype-dev fonts-dejavu-core

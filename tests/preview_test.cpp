@@ -3,6 +3,7 @@
 #include "demo/Timeline.h"
 #include "effects/RenderHelper.h"
 #include "platform/AudioLayer.h"
+#include "platform/CrtRandom.h"
 #include "platform/Messages.h"
 #include "resources/MCSounds.h"
 #include "tests/support/Fakes.h"
@@ -12,6 +13,7 @@
 #include "tools/demotool/FileWatch.h"
 #include "tools/demotool/PreviewKeys.h"
 #include "tools/demotool/PreviewSession.h"
+#include "tools/demotool/TimelineStrip.h"
 
 #include <gtest/gtest.h>
 
@@ -578,6 +580,64 @@ TEST_F(PreviewTest, PauseHoldsPictureAndMusicAndTheEndHoldsTooUntilSpaceStartsOv
     EXPECT_TRUE(AudioChannelIsPlaying(track));
 }
 
+TEST_F(PreviewTest, TheStripLeavesTheShowAboveItAloneSeeksWhereClickedAndFollowsReloads)
+{
+    WriteScript(kBusyShow);
+    PreviewSession& preview = NewSession();
+    ASSERT_TRUE(preview.Start());
+    preview.Step(100, {PreviewAction::TogglePause});
+    // Paused, with the random sequence where it was, the show draws the same
+    // frame again.
+    auto frame = [&](const std::vector<PreviewAction>& actions) {
+        CrtSeed(7);
+        preview.Step(0, actions);
+        return gl->ReadRgba(0, 0, 800, 600);
+    };
+    const std::vector<uint8_t> without = frame({});
+    const std::vector<uint8_t> with = frame({PreviewAction::ToggleStrip});
+    ASSERT_TRUE(preview.IsStripShown());
+    const std::vector<uint8_t> next = frame({});
+    // Rows from the bottom up: the strip's first, then the show's.
+    const size_t stripBytes = size_t(TimelineStrip::HeightFor(600)) * 800 * 4;
+    auto above = [&](const std::vector<uint8_t>& pixels) {
+        return std::vector<uint8_t>(pixels.begin() + std::ptrdiff_t(stripBytes), pixels.end());
+    };
+    EXPECT_TRUE(above(with) == above(without));
+    EXPECT_TRUE(above(next) == above(without)) << "the strip changed how the next frame draws";
+    EXPECT_FALSE(std::equal(with.begin(), with.begin() + std::ptrdiff_t(stripBytes), without.begin()));
+
+    // A click lands exactly on the time under it, and only on the lanes.
+    const TimelineStrip& strip = preview.Strip();
+    const int32_t y = 600 - TimelineStrip::HeightFor(600) / 2;
+    EXPECT_FALSE(preview.ClickAt(400, 300));
+    EXPECT_FALSE(preview.ClickAt(20, y)); // the lane names
+    const std::optional<uint32_t> target = strip.TimeAt(500, y);
+    ASSERT_TRUE(target.has_value());
+    const TimeSpan shown = TimelineStrip::WindowAround(100, kMsPerPosition);
+    EXPECT_NEAR(double(*target), shown.start + (shown.end - shown.start) * (500.5 - 92.0) / (794.0 - 92.0), 1.0);
+    EXPECT_TRUE(preview.ClickAt(500, y));
+    preview.Step(0, {});
+    ASSERT_FALSE(preview.IsSeeking());
+    EXPECT_EQ(preview.Time(), *target);
+    EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), MusicBytes(*target));
+    // The picture the seek lands on has the strip too, as the next one has.
+    const std::vector<uint8_t> landed = gl->ReadRgba(0, 0, 800, 600);
+    const std::vector<uint8_t> afterLanding = frame({});
+    EXPECT_TRUE(std::equal(landed.begin(), landed.begin() + std::ptrdiff_t(stripBytes), afterLanding.begin()));
+
+    // A line moved in the script moves in the strip with the reload.
+    ASSERT_EQ(strip.Lanes().effects.size(), 8u);
+    const EffectLane& slot2 = strip.Lanes().effects[1];
+    ASSERT_EQ(slot2.triggers.size(), 1u);
+    EXPECT_EQ(slot2.triggers[0].time, 5 * kMsPerPosition);
+    std::string moved = kBusyShow;
+    moved.replace(moved.find("#5.0 Trig"), 4, "#7.0");
+    WriteScript(moved);
+    preview.Step(0, {});
+    ASSERT_EQ(strip.Lanes().effects[1].triggers.size(), 1u);
+    EXPECT_EQ(strip.Lanes().effects[1].triggers[0].time, 7 * kMsPerPosition);
+}
+
 TEST(PreviewKeys, SeeksRepeatWhileHeldAndTheOtherKeysActOncePerPress)
 {
     ManualClock clock(1000);
@@ -602,9 +662,10 @@ TEST(PreviewKeys, SeeksRepeatWhileHeldAndTheOtherKeysActOncePerPress)
     keyboard.KeyDown(VK_PRIOR);
     keyboard.KeyDown(VK_NEXT);
     keyboard.KeyDown(VK_LEFT);
+    keyboard.KeyDown(VK_TAB);
     EXPECT_EQ(keys.Take(keyboard), (Actions{PreviewAction::BackOne, PreviewAction::BackEight,
                                             PreviewAction::ForwardEight, PreviewAction::Home,
-                                            PreviewAction::Reload}));
+                                            PreviewAction::Reload, PreviewAction::ToggleStrip}));
     clock.Advance(400);
     EXPECT_EQ(keys.Take(keyboard),
               (Actions{PreviewAction::BackOne, PreviewAction::BackEight, PreviewAction::ForwardEight}));

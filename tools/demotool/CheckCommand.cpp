@@ -108,8 +108,7 @@ int RunCheck(int argc, char** argv)
     if (!session.Load(script))
         return 1;
 
-    for (const ScriptFault& fault : session.Host().faults)
-        std::printf("%s:%d: %s\n%s\n", script, fault.line, fault.message.c_str(), fault.text.c_str());
+    PrintFaults(script, session.Host().faults);
 
     std::vector<Warning> warnings;
     for (const PictureLoad& picture : session.Host().pictures)

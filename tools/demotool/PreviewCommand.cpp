@@ -1,5 +1,4 @@
 #include "app/Keyboard.h"
-#include "app/MainLoop.h"
 #include "app/ProcessObjects.h"
 #include "platform/Messages.h"
 #include "tools/demotool/Command.h"
@@ -35,6 +34,8 @@ void PrintHelp(FILE* out)
                  "  Page Up, Page Down   eight positions back or forward\n"
                  "  Home                 the script's start time\n"
                  "  F5                   reload now\n"
+                 "  Tab                  show or hide the script's lanes along the bottom;\n"
+                 "                       a click on them goes to that moment\n"
                  "  Escape               quit\n"
                  "\n"
                  "Seeks and reloads land exactly where the whole show is at that time: the show\n"
@@ -80,6 +81,22 @@ private:
     std::optional<RenderHelper> helper;
 };
 
+// The main loop's pump, with left clicks handed to the preview for its strip.
+bool PumpPreviewMessages(PreviewSession& session)
+{
+    bool quit = false;
+    MSG message;
+    while (PeekMessageA(&message)) {
+        if (message.message == WM_QUIT)
+            quit = true;
+        if (message.message == WM_LBUTTONDOWN)
+            session.ClickAt(PointParamX(message.lParam), PointParamY(message.lParam));
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return quit;
+}
+
 uint64_t MillisecondsSince(std::chrono::steady_clock::time_point start)
 {
     return uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
@@ -101,7 +118,7 @@ int PlayPreview()
     uint64_t lastMs = 0;
     uint64_t titleMs = 0;
     // A tap counts: the key may go down and up again within one slow frame.
-    while (!PumpMessages() && !objects.keyboard.Pressed(VK_ESCAPE)) {
+    while (!PumpPreviewMessages(session) && !objects.keyboard.Pressed(VK_ESCAPE)) {
         const uint64_t nowMs = MillisecondsSince(start);
         session.Step(uint32_t(nowMs - lastMs), keys.Take(objects.keyboard));
         lastMs = nowMs;

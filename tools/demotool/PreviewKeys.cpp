@@ -17,7 +17,7 @@ constexpr Binding kBindings[] = {
     {VK_SPACE, PreviewAction::TogglePause, false}, {VK_LEFT, PreviewAction::BackOne, true},
     {VK_RIGHT, PreviewAction::ForwardOne, true},   {VK_PRIOR, PreviewAction::BackEight, true},
     {VK_NEXT, PreviewAction::ForwardEight, true},  {VK_HOME, PreviewAction::Home, false},
-    {kF5, PreviewAction::Reload, false},
+    {kF5, PreviewAction::Reload, false},           {VK_TAB, PreviewAction::ToggleStrip, false},
 };
 
 } // namespace

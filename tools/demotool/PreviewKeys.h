@@ -14,6 +14,7 @@ enum class PreviewAction : uint8_t {
     ForwardEight, // Page Down
     Home,        // the script's start time
     Reload,      // F5
+    ToggleStrip, // Tab: the script's lanes along the bottom
 };
 
 // Turns the keyboard's presses into actions, once per call. Seeks repeat

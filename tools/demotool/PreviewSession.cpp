@@ -8,6 +8,9 @@
 #include "platform/Memory.h"
 #include "tools/demotool/PreviewMusic.h"
 #include "tools/demotool/PreviewShow.h"
+#include "tools/demotool/ScriptSession.h"
+#include "tools/demotool/TimelineLanes.h"
+#include "tools/demotool/TimelineStrip.h"
 
 #include <SDL.h>
 #include <GL/gl.h>
@@ -46,7 +49,7 @@ void PreviewSession::FrameClock::Sleep(uint32_t milliseconds)
 }
 
 PreviewSession::PreviewSession(FILE* reportTo, uint32_t pollEvery, uint32_t seekSliceMs)
-    : report(reportTo), pollInterval(pollEvery), seekSlice(seekSliceMs)
+    : report(reportTo), strip(std::make_unique<TimelineStrip>()), pollInterval(pollEvery), seekSlice(seekSliceMs)
 {
     SetClockSource(&clock);
 }
@@ -55,6 +58,7 @@ PreviewSession::~PreviewSession()
 {
     // The show's effects and textures go while the context is still there.
     show.reset();
+    strip.reset();
     music.reset();
     SetClockSource(nullptr);
 }
@@ -77,10 +81,17 @@ void PreviewSession::Step(uint32_t elapsed, const std::vector<PreviewAction>& ac
         ReleaseFreedMemory();
     if (seek) {
         ContinueSeek();
-        CountFrame(elapsed);
-        return;
+    } else {
+        DrawFrame(elapsed);
     }
+    // Also over the picture a seek lands on, so the strip does not blink.
+    if (stripShown && show && !seek)
+        strip->Draw(GetGLWindow()->Width(), GetGLWindow()->Height(), Time());
+    CountFrame(elapsed);
+}
 
+void PreviewSession::DrawFrame(uint32_t elapsed)
+{
     if (!paused && !atEnd)
         clock.now += elapsed;
     if (show) {
@@ -95,7 +106,17 @@ void PreviewSession::Step(uint32_t elapsed, const std::vector<PreviewAction>& ac
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
     }
-    CountFrame(elapsed);
+}
+
+bool PreviewSession::ClickAt(int32_t x, int32_t y)
+{
+    if (!stripShown || !show)
+        return false;
+    const std::optional<uint32_t> time = strip->TimeAt(x, y);
+    if (!time)
+        return false;
+    SeekTo(*time);
+    return true;
 }
 
 void PreviewSession::Apply(PreviewAction action)
@@ -111,6 +132,7 @@ void PreviewSession::Apply(PreviewAction action)
         std::fprintf(report, "preview: reloading\n");
         Reload();
         break;
+    case PreviewAction::ToggleStrip: stripShown = !stripShown; break;
     }
 }
 
@@ -141,6 +163,7 @@ bool PreviewSession::Rebuild(std::optional<uint32_t> time, bool moveMusic)
     // The old show's effects and pictures go before the new one draws.
     show = std::move(attempt);
     seek.reset();
+    UpdateStripLanes();
     if (nextMusic || show->MusicPath().empty()) {
         music = std::move(nextMusic);
         moveMusic = true;
@@ -203,6 +226,15 @@ void PreviewSession::Land()
     }
     if (music)
         music->PlayFrom(target, paused);
+}
+
+// Read once more with the tools' reader: the lanes come from the events the
+// tracer plays, and the show's own timeline is not to be played ahead.
+void PreviewSession::UpdateStripLanes()
+{
+    ScriptSession script;
+    if (script.Load(PreviewShow::kScriptPath) && script.Ok())
+        strip->SetLanes(BuildTimelineLanes(script.GetTimeline()));
 }
 
 // A new stream only when the script names another file or the file has

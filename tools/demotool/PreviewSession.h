@@ -14,6 +14,7 @@
 class PreviewMusic;
 class PreviewShow;
 class Timeline;
+class TimelineStrip;
 
 // "#position.beat" of a time at the tempo given.
 std::string ShowTimeText(uint32_t milliseconds, double msPerPosition, double msPerBeat);
@@ -45,8 +46,12 @@ public:
     // time. False when it has faults: nothing plays until a file changes.
     bool Start();
     // One frame: the actions in order, a look at the files, then the show
-    // moved on by `elapsed` milliseconds (unless paused) and drawn.
+    // moved on by `elapsed` milliseconds (unless paused) and drawn, with the
+    // timeline strip over it when shown.
     void Step(uint32_t elapsed, const std::vector<PreviewAction>& actions);
+    // A left click at a window pixel (x right, y down from the top): on the
+    // strip's lanes it seeks to the time under it. True when it did.
+    bool ClickAt(int32_t x, int32_t y);
 
     // Goes to this timeline time exactly as the whole show is there, music
     // too: a new show from the script's start, played undrawn up to it over
@@ -62,6 +67,9 @@ public:
     bool HasShow() const { return show != nullptr; }
     bool IsPaused() const { return paused; }
     bool IsAtEnd() const { return atEnd; }
+    bool IsStripShown() const { return stripShown; }
+    // The lanes of the show playing, as the strip draws them.
+    const TimelineStrip& Strip() const { return *strip; }
     // The timeline clock of the show playing; 0 without one.
     uint32_t Time() const;
     const Timeline* CurrentTimeline() const;
@@ -88,6 +96,8 @@ private:
     };
 
     void Apply(PreviewAction action);
+    // The show moved on and drawn, or the screen cleared without one.
+    void DrawFrame(uint32_t elapsed);
     void ContinueSeek();
     void Land();
     // Where the preview stands, or will once the seek lands.
@@ -103,12 +113,15 @@ private:
     void WatchFilesOf(const PreviewShow& attempt);
     void ReportFaults(bool keptShow) const;
     void CountFrame(uint32_t elapsed);
+    void UpdateStripLanes();
 
     FILE* report;
     FrameClock clock;
     std::unique_ptr<PreviewShow> show;
     std::unique_ptr<PreviewMusic> music;
     std::optional<Seek> seek;
+    std::unique_ptr<TimelineStrip> strip;
+    bool stripShown = false;
     FileWatch watch;
     std::vector<std::string> faults;
     uint32_t pollInterval;

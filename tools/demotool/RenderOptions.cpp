@@ -24,15 +24,6 @@ bool ParseInt(const char* text, int32_t low, int32_t high, int32_t& value)
     return true;
 }
 
-bool ParseSize(const char* text, int32_t& width, int32_t& height)
-{
-    const char* x = std::strchr(text, 'x');
-    if (!x)
-        return false;
-    const std::string w(text, x);
-    return ParseInt(w.c_str(), 1, 1 << 16, width) && ParseInt(x + 1, 1, 1 << 16, height);
-}
-
 bool SetMode(RenderOptions& options, RenderMode mode, const char* path, std::string& error)
 {
     if (options.mode != RenderMode::None && options.mode != mode) {
@@ -100,6 +91,15 @@ bool PrepareDirectory(const std::string& path, std::string& error)
 }
 
 } // namespace
+
+bool ParseSize(const char* text, int32_t& width, int32_t& height)
+{
+    const char* x = std::strchr(text, 'x');
+    if (!x)
+        return false;
+    const std::string w(text, x);
+    return ParseInt(w.c_str(), 1, 1 << 16, width) && ParseInt(x + 1, 1, 1 << 16, height);
+}
 
 bool IsRenderSize(int32_t width, int32_t height)
 {

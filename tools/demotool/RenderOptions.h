@@ -29,5 +29,7 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
 // missing directories on the way, checks that the output can be written and, for a
 // video, that ffmpeg is there. False with a reason.
 bool PrepareOutput(RenderOptions& options, std::string& error);
+// "WxH" with whole numbers from 1 to 65536.
+bool ParseSize(const char* text, int32_t& width, int32_t& height);
 // True for 4:3 and 16:9 sizes that an encoder takes (even sides, 64 to 4096).
 bool IsRenderSize(int32_t width, int32_t height);

@@ -102,6 +102,12 @@ std::string FaultJson(const ScriptFault& fault)
            ",\"text\":" + JsonString(fault.text) + "}";
 }
 
+void PrintFaults(const char* script, const std::vector<ScriptFault>& faults)
+{
+    for (const ScriptFault& fault : faults)
+        std::printf("%s:%d: %s\n%s\n", script, fault.line, fault.message.c_str(), fault.text.c_str());
+}
+
 const char* EventKindName(EventKind kind)
 {
     switch (kind) {

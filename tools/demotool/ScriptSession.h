@@ -75,5 +75,7 @@ private:
 std::string JsonString(const std::string& text);
 std::string JsonDouble(double value);
 std::string FaultJson(const ScriptFault& fault);
+// SCRIPT:LINE: MESSAGE and the expanded line, as a compiler reports errors.
+void PrintFaults(const char* script, const std::vector<ScriptFault>& faults);
 const char* EventKindName(EventKind kind);
 const char* ValueTypeName(ValueType type);
