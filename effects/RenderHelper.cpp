@@ -3,6 +3,7 @@
 #include "app/ProcessObjects.h"
 #include "resources/Texture.h"
 
+#include <GL/glext.h>
 #include <GL/glu.h>
 
 RenderHelper::RenderHelper()
