@@ -36,6 +36,7 @@ mkdir -p "$stage" dist
 x86_64-w64-mingw32-strip -o "$stage/demo.exe" "$build_dir/demo.exe"
 cp -r data "$stage/data"
 sed 's/$/\r/' scripts/windows-readme.txt >"$stage/README.txt"
-rm -f dist/demo-windows-x64.zip
-(cd "$stage" && zip -qrX ../../dist/demo-windows-x64.zip demo.exe README.txt data)
-echo "The Windows package is in $PWD/dist/demo-windows-x64.zip"
+zip_path=$PWD/dist/demo-windows-x64.zip
+rm -f "$zip_path"
+(cd "$stage" && zip -qrX "$zip_path" demo.exe README.txt data)
+echo "The Windows package is in $zip_path"

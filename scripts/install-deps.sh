@@ -7,7 +7,7 @@ set -euo pipefail
 
 case "${1:-}" in
 windows)
-  packages=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest dpkg-dev xz-utils cmake ninja-build zip)
+  packages=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest dpkg-dev xz-utils cmake ninja-build zip icoutils)
   ;;
 wine)
   packages=(wine wine64 xvfb xauth xdotool x11-utils libgl1-mesa-dri unzip)

@@ -83,6 +83,8 @@ fi
 echo "The player from the package, started from another folder"
 mkdir -p "$work/package" "$work/elsewhere"
 unzip -q dist/demo-windows-x64.zip -d "$work/package"
+wrestool -l "$work/package/demo.exe" | grep -q -- '--type=14 --name=101 ' &&
+  pass "demo.exe carries the player's icon as resource 101" || fail "demo.exe has no icon resource 101"
 (cd "$work/elsewhere" && exec wine "$work/package/demo.exe") >"$work/player.log" 2>&1 &
 player=$!
 wait_for_window() { # name, seconds
