@@ -179,6 +179,11 @@ TEST_F(DemotoolScript, HelpUsageAndUnreadableFiles)
         EXPECT_EQ(folder.status, 1) << command;
         EXPECT_EQ(folder.out, "demotool: cannot read '" + dir.string() + "': Is a directory\n") << command;
     }
+    // A pipe can be read only once: its whole text must reach the timeline.
+    const std::string faulty = Write("piped.txt", "=0 Set scene.1.dbl.0 1\n=0 Bogus\n");
+    const ToolRun piped = RunShell("cat " + faulty + " | " + DEMOTOOL_PATH + " check /dev/stdin 2>&1");
+    EXPECT_EQ(piped.status, 1);
+    EXPECT_NE(piped.out.find("1 fault(s)"), std::string::npos) << piped.out;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 bool RecordingTimelineHost::LoadImage(ImageRegistry*, const std::string& handle, const std::string& path,
                                       int32_t wrapMode)
@@ -36,23 +37,26 @@ ScriptSession::~ScriptSession() = default;
 
 bool ScriptSession::Load(const char* path)
 {
-    // The timeline only says that it read nothing; find out why first, so the
-    // user learns of a directory or an unreadable file as of a missing one.
-    FILE* probe = std::fopen(path, "rb");
-    if (!probe) {
+    // Read here rather than by the timeline, which only says that it read
+    // nothing: the user learns of a directory or an unreadable file as of a
+    // missing one. Read once, so that a pipe gives its text to the timeline.
+    FILE* file = std::fopen(path, "rb");
+    if (!file) {
         std::fprintf(stderr, "demotool: cannot open '%s': %s\n", path, std::strerror(errno));
         return false;
     }
+    std::string bytes;
     char chunk[4096];
-    while (std::fread(chunk, 1, sizeof(chunk), probe) > 0) {
-    }
-    const int readError = std::ferror(probe) ? errno : 0;
-    std::fclose(probe);
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof(chunk), file)) > 0)
+        bytes.append(chunk, got);
+    const int readError = std::ferror(file) ? errno : 0;
+    std::fclose(file);
     if (readError != 0) {
         std::fprintf(stderr, "demotool: cannot read '%s': %s\n", path, std::strerror(readError));
         return false;
     }
-    ok = timeline->Load(path, nullptr);
+    ok = timeline->LoadFromMemory(bytes.data(), bytes.size(), nullptr);
     return true;
 }
 
