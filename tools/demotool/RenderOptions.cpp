@@ -39,17 +39,6 @@ bool SetMode(RenderOptions& options, RenderMode mode, const char* path, std::str
     return true;
 }
 
-bool SetTime(RenderTime& time, const char* name, const char* text, std::string& error)
-{
-    if (!IsRenderTimeText(text)) {
-        error = std::string(name) + " " + text + ": a time is #P.B, =MS or 12.5s";
-        return false;
-    }
-    time.text = text;
-    time.given = true;
-    return true;
-}
-
 // Whether a file could be made or replaced at path, without leaving one.
 bool CanWriteFile(const std::string& path, std::string& error)
 {
@@ -125,10 +114,10 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
         else if (name == "--frames") ok = SetMode(options, RenderMode::Frames, value, error);
         else if (name == "--png") ok = SetMode(options, RenderMode::Picture, value, error);
         else if (name == "--golden") ok = SetMode(options, RenderMode::Golden, value, error);
-        else if (name == "--goto") ok = SetTime(options.start, "--goto", value, error);
-        else if (name == "--from") ok = SetTime(options.from, "--from", value, error);
-        else if (name == "--to") ok = SetTime(options.to, "--to", value, error);
-        else if (name == "--at") ok = SetTime(options.at, "--at", value, error);
+        else if (name == "--goto") ok = SetRenderTime(options.start, "--goto", value, error);
+        else if (name == "--from") ok = SetRenderTime(options.from, "--from", value, error);
+        else if (name == "--to") ok = SetRenderTime(options.to, "--to", value, error);
+        else if (name == "--at") ok = SetRenderTime(options.at, "--at", value, error);
         else if (name == "--dir") options.dir = value;
         else if (name == "--fps") {
             ok = ParseInt(value, 1, 240, options.fps);

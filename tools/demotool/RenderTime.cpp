@@ -45,6 +45,16 @@ bool IsRenderTimeText(const std::string& text)
     return IsDecimal(body.substr(0, dot), false) && IsDecimal(body.substr(dot + 1), true);
 }
 
+bool SetRenderTime(RenderTime& time, const std::string& option, const char* text, std::string& error)
+{
+    if (!IsRenderTimeText(text)) {
+        error = option + " " + text + ": a time is #P.B, =MS or 12.5s";
+        return false;
+    }
+    time = {text, true};
+    return true;
+}
+
 uint32_t ResolveRenderTime(const std::string& text, const Timeline& timeline)
 {
     if (!text.empty() && text.back() == 's')

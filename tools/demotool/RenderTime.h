@@ -15,6 +15,9 @@ struct RenderTime {
 // True when text has one of the accepted forms; the check comes before the
 // show is read, so a typo costs no rendering.
 bool IsRenderTimeText(const std::string& text);
+// Takes text as the value of a time option; false, with a message naming the
+// option and the accepted forms, when it has none of them.
+bool SetRenderTime(RenderTime& time, const std::string& option, const char* text, std::string& error);
 // Milliseconds on the timeline clock; positions and beats use the tempo of
 // the loaded script.
 uint32_t ResolveRenderTime(const std::string& text, const Timeline& timeline);

@@ -25,16 +25,6 @@ struct TimelineOptions {
     RenderTime to;
 };
 
-bool SetTime(RenderTime& time, const std::string& name, const char* text, std::string& error)
-{
-    if (!IsRenderTimeText(text)) {
-        error = name + " " + text + ": a time is #P.B, =MS or 12.5s";
-        return false;
-    }
-    time = {text, true};
-    return true;
-}
-
 bool ParseOptions(int argc, char** argv, TimelineOptions& options, std::string& error)
 {
     for (int i = 1; i < argc; ++i) {
@@ -56,9 +46,9 @@ bool ParseOptions(int argc, char** argv, TimelineOptions& options, std::string& 
         if (name == "--png") {
             options.png = value;
         } else if (name == "--from") {
-            ok = SetTime(options.from, name, value, error);
+            ok = SetRenderTime(options.from, name, value, error);
         } else if (name == "--to") {
-            ok = SetTime(options.to, name, value, error);
+            ok = SetRenderTime(options.to, name, value, error);
         } else if (name == "--size") {
             ok = ParseSize(value, options.width, options.height) && options.width >= 320 &&
                  options.width <= 8192 && options.height >= 120 && options.height <= 4096;
