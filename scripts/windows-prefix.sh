@@ -14,10 +14,12 @@ mixer_version=2.6.2+dfsg-2
 png_version=1.6.39-2+deb12u5
 gtest_version=$(dpkg-query -W -f='${Version}' googletest)
 compiler_version=$(x86_64-w64-mingw32-g++-posix -dumpfullversion)
-recipe=$(cat "$0" cmake/toolchains/mingw-w64-x86_64.cmake | sha256sum | cut -c1-10)
-key="sdl2-$sdl_version.mixer-$mixer_version.png-$png_version.gtest-$gtest_version.gcc-$compiler_version.$recipe"
+recipe=$(cat "$root/scripts/windows-prefix.sh" cmake/toolchains/mingw-w64-x86_64.cmake | sha256sum | cut -c1-10)
 cache=${DEMO_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/demo-windows}
-prefix=$cache/$key
+prefix_for_versions() {
+  prefix=$cache/sdl2-$sdl_version.mixer-$mixer_version.png-$png_version.gtest-$gtest_version.gcc-$compiler_version.$recipe
+}
+prefix_for_versions
 
 if [ -f "$prefix/.complete" ]; then
   echo "$prefix"
@@ -30,6 +32,19 @@ sudo=""
 
 # apt-get source needs a deb-src entry for the archive the binaries come from.
 has_source() { apt-cache showsrc "$1" 2>/dev/null | grep -qx "Version: $2"; }
+# The pinned version, or, once a point release has replaced it in the archive,
+# the newest the archive holds (said on standard error).
+resolve_version() { # package, pinned version
+  if has_source "$1" "$2"; then
+    echo "$2"
+    return
+  fi
+  local newest
+  newest=$(apt-cache showsrc "$1" 2>/dev/null | awk '/^Version:/ {print $2}' | sort -V | tail -1)
+  [ -n "$newest" ] || { log "no source package $1 in the archive"; exit 1; }
+  log "$1 $2 is no longer in the archive; building $newest"
+  echo "$newest"
+}
 if ! has_source libsdl2 "$sdl_version" || ! has_source libsdl2-mixer "$mixer_version" ||
    ! has_source libpng1.6 "$png_version"; then
   log "adding Debian's source archive"
@@ -41,6 +56,14 @@ Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 EOF
   $sudo apt-get update -qq
+fi
+sdl_version=$(resolve_version libsdl2 "$sdl_version")
+mixer_version=$(resolve_version libsdl2-mixer "$mixer_version")
+png_version=$(resolve_version libpng1.6 "$png_version")
+prefix_for_versions
+if [ -f "$prefix/.complete" ]; then
+  echo "$prefix"
+  exit 0
 fi
 
 sources=$cache/sources
