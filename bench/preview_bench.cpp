@@ -4,10 +4,10 @@
 #include "platform/AudioLayer.h"
 #include "platform/Memory.h"
 #include "resources/MCSounds.h"
-#include "tools/demotool/PreviewSession.h"
-#include "tools/demotool/PreviewShow.h"
-#include "tools/demotool/ScriptSession.h"
-#include "tools/demotool/TimelineStrip.h"
+#include "tools/demotool/preview/PreviewSession.h"
+#include "tools/demotool/preview/PreviewShow.h"
+#include "tools/demotool/preview/TimelineStrip.h"
+#include "tools/demotool/script/ScriptSession.h"
 
 #include <SDL.h>
 #include <benchmark/benchmark.h>

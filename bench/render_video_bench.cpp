@@ -4,7 +4,7 @@
 // of wall time; "vs_blank" is the show's rate over the baseline's.
 #include "offline/FrameWriter.h"
 #include "offline/OfflineShow.h"
-#include "tools/demotool/VideoEncoder.h"
+#include "tools/demotool/render/VideoEncoder.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
-#include "tools/demotool/MusicEnvelope.h"
-#include "tools/demotool/ScriptSession.h"
-#include "tools/demotool/TimelineLanes.h"
-#include "tools/demotool/TimelinePainter.h"
+#include "tools/demotool/script/ScriptSession.h"
+#include "tools/demotool/timeline/MusicEnvelope.h"
+#include "tools/demotool/timeline/TimelineLanes.h"
+#include "tools/demotool/timeline/TimelinePainter.h"
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>

@@ -1,7 +1,7 @@
 #include "resources/Mesh3DS.h"
 #include "tests/support/ChunkWriter.h"
 #include "tests/support/MeshFiles.h"
-#include "tools/demotool/MeshReport.h"
+#include "tools/demotool/mesh/MeshReport.h"
 
 #include <gtest/gtest.h>
 

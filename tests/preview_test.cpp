@@ -10,10 +10,10 @@
 #include "tests/support/HeadlessGL.h"
 #include "tests/support/MeshFiles.h"
 #include "tests/support/PngWriter.h"
-#include "tools/demotool/FileWatch.h"
-#include "tools/demotool/PreviewKeys.h"
-#include "tools/demotool/PreviewSession.h"
-#include "tools/demotool/TimelineStrip.h"
+#include "tools/demotool/preview/FileWatch.h"
+#include "tools/demotool/preview/PreviewKeys.h"
+#include "tools/demotool/preview/PreviewSession.h"
+#include "tools/demotool/preview/TimelineStrip.h"
 
 #include <gtest/gtest.h>
 

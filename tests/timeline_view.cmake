@@ -3,5 +3,5 @@
 if(TARGET demotool AND TARGET timeline_view_test)
   add_dependencies(timeline_view_test demotool)
   target_compile_definitions(timeline_view_test PRIVATE DEMOTOOL_PATH="$<TARGET_FILE:demotool>")
-  target_link_libraries(timeline_view_test PRIVATE demotoolpreview)
+  target_link_libraries(timeline_view_test PRIVATE demotool_preview)
 endif()

@@ -1,9 +1,9 @@
 // demotool timeline: the picture puts what the script does where its time
 // axis says, and a script with faults gets no picture.
 #include "tests/support/ShellRun.h"
-#include "tools/demotool/ScriptSession.h"
-#include "tools/demotool/TimelineLanes.h"
-#include "tools/demotool/TimelinePainter.h"
+#include "tools/demotool/script/ScriptSession.h"
+#include "tools/demotool/timeline/TimelineLanes.h"
+#include "tools/demotool/timeline/TimelinePainter.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>

@@ -1,0 +1,93 @@
+#include "tools/demotool/CommandOptions.h"
+
+#include "demo/Timeline.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Digits, optionally a dot and more digits; at least one digit in all.
+bool IsDecimal(const std::string& text, bool allowFraction)
+{
+    size_t digits = 0;
+    bool dot = false;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            ++digits;
+        } else if (c == '.' && allowFraction && !dot) {
+            dot = true;
+        } else {
+            return false;
+        }
+    }
+    return digits > 0 && digits <= 9;
+}
+
+} // namespace
+
+bool IsRenderTimeText(const std::string& text)
+{
+    if (text.size() < 2)
+        return false;
+    if (text[0] == '=')
+        return IsDecimal(text.substr(1), false);
+    if (text.back() == 's')
+        return IsDecimal(text.substr(0, text.size() - 1), true);
+    if (text[0] != '#')
+        return false;
+    // "#P" or "#P.B" with a fractional beat ("#7.3.75").
+    const std::string body = text.substr(1);
+    const size_t dot = body.find('.');
+    if (dot == std::string::npos)
+        return IsDecimal(body, false);
+    return IsDecimal(body.substr(0, dot), false) && IsDecimal(body.substr(dot + 1), true);
+}
+
+bool SetRenderTime(RenderTime& time, const std::string& option, const char* text, std::string& error)
+{
+    if (!IsRenderTimeText(text)) {
+        error = option + " " + text + ": a time is #P.B, =MS or 12.5s";
+        return false;
+    }
+    time = {text, true};
+    return true;
+}
+
+uint32_t ResolveRenderTime(const std::string& text, const Timeline& timeline)
+{
+    if (!text.empty() && text.back() == 's')
+        return uint32_t(std::llround(std::atof(text.c_str()) * 1000.0));
+    return timeline.ParseTime(text);
+}
+
+std::string FormatMs(uint32_t milliseconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%u:%02u.%03u", milliseconds / 60000, milliseconds / 1000 % 60,
+                  milliseconds % 1000);
+    return text;
+}
+
+bool ParseInt(const char* text, int32_t low, int32_t high, int32_t& value)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long parsed = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || parsed < low || parsed > high)
+        return false;
+    value = int32_t(parsed);
+    return true;
+}
+
+bool ParseSize(const char* text, int32_t& width, int32_t& height)
+{
+    const char* x = std::strchr(text, 'x');
+    if (!x)
+        return false;
+    const std::string w(text, x);
+    return ParseInt(w.c_str(), 1, 1 << 16, width) && ParseInt(x + 1, 1, 1 << 16, height);
+}

@@ -1,0 +1,173 @@
+#include "app/Keyboard.h"
+#include "app/ProcessObjects.h"
+#include "platform/Messages.h"
+#include "tools/demotool/Command.h"
+#include "tools/demotool/preview/PreviewKeys.h"
+#include "tools/demotool/preview/PreviewSession.h"
+#include "tools/demotool/preview/PreviewShow.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace {
+
+constexpr uint32_t kTitleIntervalMs = 200;
+
+void PrintHelp(FILE* out)
+{
+    std::fprintf(out,
+                 "usage: demotool preview [DIR]\n"
+                 "\n"
+                 "Plays the show in DIR (default: the current directory; the script is\n"
+                 "DIR/data/script.txt) in an 800x600 window at once, without the fullscreen\n"
+                 "question or the disclaimer. When the script, a picture, the mesh or the\n"
+                 "music changes on disk the show is rebuilt and goes on at the same time; a\n"
+                 "script with faults leaves the last good show playing and the faults are\n"
+                 "printed here and shown in the window title.\n"
+                 "\n"
+                 "keys:\n"
+                 "  Space                pause or go on (picture and music); at the end, start over\n"
+                 "  Left, Right          one position back or forward\n"
+                 "  Page Up, Page Down   eight positions back or forward\n"
+                 "  Home                 the script's start time\n"
+                 "  F5                   reload now\n"
+                 "  Tab                  show or hide the script's lanes along the bottom;\n"
+                 "                       a click on them goes to that moment\n"
+                 "  Escape               quit\n"
+                 "\n"
+                 "Seeks and reloads land exactly where the whole show is at that time: the show\n"
+                 "is played from the script's start without drawing, its progress in the title.\n"
+                 "The title shows the time as #position.beat, in milliseconds, and the frame rate.\n");
+}
+
+// The process-wide objects the show draws and plays with. The drawing helper
+// comes last, once the window's context is current: it puts the default GL
+// state in force, which in the player the disclaimer screen does again.
+class PreviewObjects {
+public:
+    PreviewObjects()
+    {
+        InstallGLWindow(&window);
+        InstallKeyboard(&keyboard);
+        InstallMusic(&music);
+    }
+    ~PreviewObjects()
+    {
+        InstallRenderHelper(nullptr);
+        helper.reset();
+        window.Destroy();
+        InstallMusic(nullptr);
+        InstallKeyboard(nullptr);
+        InstallGLWindow(nullptr);
+    }
+
+    bool Open()
+    {
+        if (!window.Create({"Demo preview", 800, 600, 32, false}))
+            return false;
+        helper.emplace();
+        InstallRenderHelper(&*helper);
+        return true;
+    }
+
+    GLWindow window;
+    Keyboard keyboard;
+    MCSounds music;
+
+private:
+    std::optional<RenderHelper> helper;
+};
+
+// The main loop's pump, with left clicks handed to the preview for its strip.
+bool PumpPreviewMessages(PreviewSession& session)
+{
+    bool quit = false;
+    MSG message;
+    while (PeekMessageA(&message)) {
+        if (message.message == WM_QUIT)
+            quit = true;
+        if (message.message == WM_LBUTTONDOWN)
+            session.ClickAt(PointParamX(message.lParam), PointParamY(message.lParam));
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return quit;
+}
+
+uint64_t MillisecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+                        .count());
+}
+
+int PlayPreview()
+{
+    PreviewObjects objects;
+    if (!objects.Open()) {
+        std::fprintf(stderr, "demotool preview: could not open an OpenGL window\n");
+        return 1;
+    }
+    PreviewSession session;
+    session.Start();
+    PreviewKeys keys;
+
+    const auto start = std::chrono::steady_clock::now();
+    uint64_t lastMs = 0;
+    uint64_t titleMs = 0;
+    // A tap counts: the key may go down and up again within one slow frame.
+    while (!PumpPreviewMessages(session) && !objects.keyboard.Pressed(VK_ESCAPE)) {
+        const uint64_t nowMs = MillisecondsSince(start);
+        session.Step(uint32_t(nowMs - lastMs), keys.Take(objects.keyboard));
+        lastMs = nowMs;
+        // Nothing was drawn while a seek goes on: the last picture stays.
+        if (!session.IsSeeking())
+            objects.window.Swap();
+        if (nowMs - titleMs >= kTitleIntervalMs || nowMs < kTitleIntervalMs) {
+            objects.window.SetTitle(session.Title().c_str());
+            titleMs = nowMs;
+        }
+    }
+    return 0;
+}
+
+int RunPreview(int argc, char** argv)
+{
+    if (WantsHelp(argc, argv)) {
+        PrintHelp(stdout);
+        return 0;
+    }
+    std::string directory = ".";
+    int directories = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] == '-' && argv[i][1] != '\0') {
+            std::fprintf(stderr, "demotool preview: unknown option '%s'\n", argv[i]);
+            return 2;
+        }
+        directory = argv[i];
+        ++directories;
+    }
+    if (directories > 1) {
+        std::fprintf(stderr, "demotool preview: one directory at most\n");
+        return 2;
+    }
+    // The show names its files relative to its own directory, as the player
+    // reads them relative to where it runs.
+    std::error_code error;
+    std::filesystem::current_path(directory, error);
+    if (error) {
+        std::fprintf(stderr, "demotool preview: cannot enter %s: %s\n", directory.c_str(), error.message().c_str());
+        return 1;
+    }
+    if (!std::filesystem::is_regular_file(PreviewShow::kScriptPath, error)) {
+        std::fprintf(stderr, "demotool preview: %s has no %s\n", directory.c_str(), PreviewShow::kScriptPath);
+        return 1;
+    }
+    return PlayPreview();
+}
+
+const Command g_previewCommand("preview", "play the show for its author: live reload, seeking, pause", RunPreview);
+
+} // namespace

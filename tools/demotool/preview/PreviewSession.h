@@ -1,0 +1,136 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "tools/demotool/preview/FileWatch.h"
+#include "tools/demotool/preview/PreviewKeys.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class PreviewMusic;
+class PreviewShow;
+class Timeline;
+class TimelineStrip;
+
+// "#position.beat" of a time at the tempo given.
+std::string ShowTimeText(uint32_t milliseconds, double msPerPosition, double msPerBeat);
+
+// Plays the show under the current directory for its author: at once, from
+// any time, rebuilt whenever one of its files changes. Each rebuild makes a
+// whole new show (driver, timeline, pictures, effects) and takes it to where
+// the preview stands exactly as the whole show is there: played from the
+// script's start without drawing, on the frames of a render at 60 frames per
+// second, the last frame cut short to land on the time itself. A show with
+// faults is reported and thrown away, and the last good one plays on.
+//
+// Needs a current GL context and the process-wide objects installed. While
+// it lives, the frame clock is the session's own: it moves by the time given
+// to Step, and not while paused.
+class PreviewSession {
+public:
+    // Reloads and faults are told on `report`. The files are looked at
+    // every `pollInterval` milliseconds of Step time. A Step fast-forwards
+    // for about `seekSlice` milliseconds of wall time (one frame at least),
+    // so that the window answers during a long seek.
+    explicit PreviewSession(FILE* report = stderr, uint32_t pollInterval = 250, uint32_t seekSlice = 50);
+    ~PreviewSession();
+
+    PreviewSession(const PreviewSession&) = delete;
+    PreviewSession& operator=(const PreviewSession&) = delete;
+
+    // Builds the show and starts it, music included, at its script's start
+    // time. False when it has faults: nothing plays until a file changes.
+    bool Start();
+    // One frame: the actions in order, a look at the files, then the show
+    // moved on by `elapsed` milliseconds (unless paused) and drawn, with the
+    // timeline strip over it when shown.
+    void Step(uint32_t elapsed, const std::vector<PreviewAction>& actions);
+    // A left click at a window pixel (x right, y down from the top): on the
+    // strip's lanes it seeks to the time under it. True when it did.
+    bool ClickAt(int32_t x, int32_t y);
+
+    // Goes to this timeline time exactly as the whole show is there, music
+    // too: a new show from the script's start, played undrawn up to it over
+    // the next Steps, the first picture drawn there. Before the script's
+    // start the show starts at the time as a "Goto" line would.
+    void SeekTo(uint32_t milliseconds);
+    // True while a seek has not landed yet: Step then draws nothing.
+    bool IsSeeking() const { return seek.has_value(); }
+
+    // Time, frame rate and state, or a seek's progress, for the window title.
+    std::string Title() const;
+
+    bool HasShow() const { return show != nullptr; }
+    bool IsPaused() const { return paused; }
+    bool IsAtEnd() const { return atEnd; }
+    bool IsStripShown() const { return stripShown; }
+    // The lanes of the show playing, as the strip draws them.
+    const TimelineStrip& Strip() const { return *strip; }
+    // The timeline clock of the show playing; 0 without one.
+    uint32_t Time() const;
+    const Timeline* CurrentTimeline() const;
+    // The faults of the last build, when it failed; empty once one succeeds.
+    const std::vector<std::string>& Faults() const { return faults; }
+    // The audio layer's handle of the music playing, 0 for none.
+    uint32_t MusicHandle() const;
+    int32_t BuildCount() const { return buildCount; }
+
+private:
+    class FrameClock final : public ClockSource {
+    public:
+        uint32_t TimeMs() override { return now; }
+        uint32_t TickCount() override;
+        void Sleep(uint32_t milliseconds) override;
+
+        uint32_t now = 0;
+    };
+
+    struct Seek {
+        uint32_t from = 0;
+        uint32_t target = 0;
+        int64_t frame = 0; // frames played undrawn so far
+    };
+
+    void Apply(PreviewAction action);
+    // The show moved on and drawn, or the screen cleared without one.
+    void DrawFrame(uint32_t elapsed);
+    void ContinueSeek();
+    void Land();
+    // Where the preview stands, or will once the seek lands.
+    uint32_t Destination() const;
+    // Builds anew and starts at `time` (the script's start when empty).
+    // `moveMusic` puts the music there too; a reload keeps it running.
+    bool Rebuild(std::optional<uint32_t> time, bool moveMusic);
+    std::unique_ptr<PreviewMusic> NewMusicFor(PreviewShow& attempt) const;
+    void Reload();
+    void SeekPositions(int32_t count);
+    void TogglePause();
+    void PollFiles(uint32_t elapsed);
+    void WatchFilesOf(const PreviewShow& attempt);
+    void ReportFaults(bool keptShow) const;
+    void CountFrame(uint32_t elapsed);
+    void UpdateStripLanes();
+
+    FILE* report;
+    FrameClock clock;
+    std::unique_ptr<PreviewShow> show;
+    std::unique_ptr<PreviewMusic> music;
+    std::optional<Seek> seek;
+    std::unique_ptr<TimelineStrip> strip;
+    bool stripShown = false;
+    FileWatch watch;
+    std::vector<std::string> faults;
+    uint32_t pollInterval;
+    uint32_t seekSlice;
+    uint32_t sincePoll = 0;
+    bool paused = false;
+    bool atEnd = false;
+    int32_t buildCount = 0;
+    uint32_t framesCounted = 0;
+    uint32_t msCounted = 0;
+    double framesPerSecond = 0.0;
+};

@@ -1,0 +1,162 @@
+#include "tools/demotool/preview/TimelineStrip.h"
+
+#include <GL/gl.h>
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Puts everything the band relies on in force and takes it all back after,
+// so the show finds the context as it left it: attributes, client pixel
+// store, the three matrix stacks and the matrix mode. The show uses only the
+// first texture unit, so that is the one the band draws with.
+class SavedGLState {
+public:
+    SavedGLState(int32_t width, int32_t height)
+    {
+        glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
+        glPushAttrib(GL_ALL_ATTRIB_BITS);
+        glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+        for (const GLenum stack : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
+            glMatrixMode(stack);
+            glPushMatrix();
+            glLoadIdentity();
+        }
+        glMatrixMode(GL_PROJECTION);
+        glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
+        glMatrixMode(GL_MODELVIEW);
+        glViewport(0, 0, width, height);
+        static constexpr GLenum kFragmentProgram = 0x8804; // GL_FRAGMENT_PROGRAM_ARB
+        static constexpr GLenum kOff[] = {GL_DEPTH_TEST, GL_BLEND,          GL_ALPHA_TEST,     GL_STENCIL_TEST,
+                                          GL_SCISSOR_TEST, GL_LIGHTING,     GL_FOG,            GL_CULL_FACE,
+                                          GL_COLOR_MATERIAL, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_1D,
+                                          kFragmentProgram};
+        for (const GLenum capability : kOff)
+            glDisable(capability);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glGetError(); // the fragment program switch is unknown without the extension
+    }
+    ~SavedGLState()
+    {
+        for (const GLenum stack : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
+            glMatrixMode(stack);
+            glPopMatrix();
+        }
+        glPopClientAttrib();
+        glPopAttrib();
+        glMatrixMode(GLenum(matrixMode));
+    }
+
+    SavedGLState(const SavedGLState&) = delete;
+    SavedGLState& operator=(const SavedGLState&) = delete;
+
+private:
+    GLint matrixMode = GL_MODELVIEW;
+};
+
+} // namespace
+
+TimelineStrip::~TimelineStrip()
+{
+    if (texture != 0)
+        glDeleteTextures(1, &texture);
+}
+
+void TimelineStrip::SetLanes(TimelineLanes newLanes)
+{
+    lanes = std::move(newLanes);
+    stale = true;
+}
+
+int32_t TimelineStrip::HeightFor(int32_t windowHeight)
+{
+    return std::clamp(windowHeight / 4, std::min(windowHeight, 96), 220);
+}
+
+TimeSpan TimelineStrip::WindowAround(uint32_t playhead, double msPerPosition)
+{
+    const double position = std::max(msPerPosition, 1.0);
+    const double page = kPositionsPerPage * position;
+    // The page's start less half a page, so the playhead stays in the middle
+    // half of what is shown.
+    const double from = std::max(0.0, std::floor(playhead / page) * page - page / 2.0);
+    return {uint32_t(std::llround(from)), uint32_t(std::llround(from + kPositionsShown * position))};
+}
+
+void TimelineStrip::Repaint(int32_t width, int32_t height, TimeSpan shown)
+{
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    cairo_t* cr = cairo_create(surface);
+    layout = LayOutTimeline(lanes, width, height, shown.start, shown.end, false, TimelineStyle::Strip);
+    PaintTimeline(cr, lanes, nullptr, layout);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+
+    if (texture == 0)
+        glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, cairo_image_surface_get_stride(surface) / 4);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    // Cairo's 32-bit pixels are B, G, R, unused in memory on this byte order.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                 cairo_image_surface_get_data(surface));
+    cairo_surface_destroy(surface);
+    painted = shown;
+    stale = false;
+}
+
+void TimelineStrip::Draw(int32_t windowWidth, int32_t newWindowHeight, uint32_t playhead)
+{
+    const int32_t height = HeightFor(newWindowHeight);
+    if (windowWidth < 1 || height < 1)
+        return;
+    const TimeSpan shown = WindowAround(playhead, lanes.msPerPosition);
+    SavedGLState saved(windowWidth, newWindowHeight);
+    if (stale || !drawn || shown.start != painted.start || windowWidth != layout.width || height != layout.height)
+        Repaint(windowWidth, height, shown);
+    windowHeight = newWindowHeight;
+    drawn = true;
+
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    // Texture rows run from the picture's top, window rows from the bottom.
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2i(0, 0);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2i(0, height);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2i(windowWidth, height);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2i(windowWidth, 0);
+    glEnd();
+
+    const double x = layout.axis.XOf(playhead);
+    if (x >= layout.axis.left && x <= layout.axis.right) {
+        glDisable(GL_TEXTURE_2D);
+        glColor3f(1.0f, 1.0f, 1.0f);
+        const double column = std::floor(x);
+        glRectd(column - 1.0, 0.0, column + 1.0, height);
+    }
+}
+
+std::optional<uint32_t> TimelineStrip::TimeAt(int32_t x, int32_t y) const
+{
+    if (!drawn)
+        return std::nullopt;
+    const int32_t top = windowHeight - layout.height;
+    if (y < top || y >= windowHeight || x < layout.axis.left || x >= layout.width)
+        return std::nullopt;
+    // The middle of the pixel clicked.
+    return layout.axis.TimeAt(x + 0.5);
+}

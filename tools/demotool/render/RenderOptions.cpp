@@ -1,0 +1,160 @@
+#include "tools/demotool/render/RenderOptions.h"
+
+#include "tools/demotool/render/VideoEncoder.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+bool SetMode(RenderOptions& options, RenderMode mode, const char* path, std::string& error)
+{
+    if (options.mode != RenderMode::None && options.mode != mode) {
+        error = "give one output: --video, --frames, --png or --golden";
+        return false;
+    }
+    options.mode = mode;
+    options.output = path;
+    if (options.output.empty()) {
+        error = "an output path is empty";
+        return false;
+    }
+    return true;
+}
+
+// Whether a file could be made or replaced at path, without leaving one.
+bool CanWriteFile(const std::string& path, std::string& error)
+{
+    struct stat info{};
+    if (stat(path.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode)) {
+            error = "cannot write " + path + ": it is a directory";
+            return false;
+        }
+        if (access(path.c_str(), W_OK) != 0) {
+            error = "cannot write " + path + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    const std::string dir = std::filesystem::path(path).parent_path().string();
+    std::error_code ignored;
+    std::filesystem::create_directories(dir, ignored);
+    if (access(dir.c_str(), W_OK) != 0) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool PrepareDirectory(const std::string& path, std::string& error)
+{
+    std::error_code code;
+    std::filesystem::create_directories(path, code);
+    struct stat info{};
+    if (stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        error = "cannot make the directory " + path + (code ? ": " + code.message() : "");
+        return false;
+    }
+    if (access(path.c_str(), W_OK) != 0) {
+        error = "cannot write into " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool IsRenderSize(int32_t width, int32_t height)
+{
+    const bool shape = width * 3 == height * 4 || width * 9 == height * 16;
+    return shape && width % 2 == 0 && height % 2 == 0 && width >= 64 && width <= 4096 && height <= 4096;
+}
+
+bool ParseRenderOptions(int argc, char** argv, RenderOptions& options, std::string& error)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string name = argv[i];
+        if (name == "--with-intro") {
+            options.withIntro = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            error = name.rfind("--", 0) == 0 ? name + " needs a value" : "unexpected argument " + name;
+            return false;
+        }
+        const char* value = argv[++i];
+        bool ok = true;
+        if (name == "--video") ok = SetMode(options, RenderMode::Video, value, error);
+        else if (name == "--frames") ok = SetMode(options, RenderMode::Frames, value, error);
+        else if (name == "--png") ok = SetMode(options, RenderMode::Picture, value, error);
+        else if (name == "--golden") ok = SetMode(options, RenderMode::Golden, value, error);
+        else if (name == "--goto") ok = SetRenderTime(options.start, "--goto", value, error);
+        else if (name == "--from") ok = SetRenderTime(options.from, "--from", value, error);
+        else if (name == "--to") ok = SetRenderTime(options.to, "--to", value, error);
+        else if (name == "--at") ok = SetRenderTime(options.at, "--at", value, error);
+        else if (name == "--dir") options.dir = value;
+        else if (name == "--fps") {
+            ok = ParseInt(value, 1, 240, options.fps);
+            if (!ok)
+                error = std::string("--fps ") + value + ": a whole number from 1 to 240";
+        } else if (name == "--jobs") {
+            ok = ParseInt(value, 1, 64, options.jobs);
+            if (!ok)
+                error = std::string("--jobs ") + value + ": a whole number from 1 to 64";
+        } else if (name == "--size") {
+            ok = ParseSize(value, options.width, options.height) && IsRenderSize(options.width, options.height);
+            if (!ok)
+                error = std::string("--size ") + value + ": WxH, 4:3 or 16:9, even sides from 64 to 4096";
+        } else {
+            error = "unknown option " + name;
+            return false;
+        }
+        if (!ok)
+            return false;
+    }
+    if (options.mode == RenderMode::None) {
+        error = "give an output: --video, --frames, --png or --golden";
+        return false;
+    }
+    if ((options.mode == RenderMode::Picture) != options.at.given) {
+        error = "--at and --png go together";
+        return false;
+    }
+    if (options.jobs > 1 && options.mode != RenderMode::Video) {
+        error = "--jobs splits a video: give --video";
+        return false;
+    }
+    if (options.mode == RenderMode::Picture && options.to.given) {
+        error = "--to has no meaning for one picture";
+        return false;
+    }
+    return true;
+}
+
+bool PrepareOutput(RenderOptions& options, std::string& error)
+{
+    options.output = std::filesystem::absolute(options.output).lexically_normal().string();
+    switch (options.mode) {
+    case RenderMode::Video:
+        options.ffmpeg = FindFfmpeg();
+        if (options.ffmpeg.empty()) {
+            error = "ffmpeg is not on PATH; install it (apt-get install ffmpeg) or render --frames DIR";
+            return false;
+        }
+        return CanWriteFile(options.output, error);
+    case RenderMode::Picture:
+        return CanWriteFile(options.output, error);
+    case RenderMode::Frames:
+    case RenderMode::Golden:
+        return PrepareDirectory(options.output, error);
+    case RenderMode::None:
+        break;
+    }
+    return false;
+}

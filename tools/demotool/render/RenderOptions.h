@@ -1,0 +1,33 @@
+#pragma once
+
+#include "tools/demotool/CommandOptions.h"
+
+#include <cstdint>
+#include <string>
+
+enum class RenderMode { None, Video, Frames, Picture, Golden };
+
+struct RenderOptions {
+    RenderMode mode = RenderMode::None;
+    std::string output; // the file or directory; absolute after PrepareOutput
+    RenderTime start; // --goto
+    RenderTime from;
+    RenderTime to;
+    RenderTime at;
+    int32_t fps = 60;
+    int32_t width = 800;
+    int32_t height = 600;
+    int32_t jobs = 1;
+    bool withIntro = false;
+    std::string dir;
+    std::string ffmpeg; // found by PrepareOutput for a video
+};
+
+// False with a reason for anything unknown, missing or out of range.
+bool ParseRenderOptions(int argc, char** argv, RenderOptions& options, std::string& error);
+// Makes the output path absolute (the show is read from --dir), makes
+// missing directories on the way, checks that the output can be written and, for a
+// video, that ffmpeg is there. False with a reason.
+bool PrepareOutput(RenderOptions& options, std::string& error);
+// True for 4:3 and 16:9 sizes that an encoder takes (even sides, 64 to 4096).
+bool IsRenderSize(int32_t width, int32_t height);

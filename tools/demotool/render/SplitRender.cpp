@@ -1,0 +1,182 @@
+#include "tools/demotool/render/SplitRender.h"
+
+#include "demo/Timeline.h"
+#include "offline/RenderPieces.h"
+#include "tools/demotool/render/RenderSetup.h"
+#include "tools/demotool/render/VideoEncoder.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+extern char** environ;
+
+namespace {
+
+// The range of the whole render, as the script has it.
+struct WholeRange {
+    RenderRange range;
+    uint32_t showEnd = Timeline::kNoTime;
+    std::string musicPath;
+};
+
+bool ReadWholeRange(const RenderOptions& options, WholeRange& whole, std::string& error)
+{
+    OfflineShow show(ShowSettingsOf(options), nullptr);
+    if (!show.Open(error) || !ResolveRange(options, show, whole.range, error))
+        return false;
+    whole.showEnd = show.GetTimeline().EndTime();
+    whole.musicPath = show.MusicPath();
+    return true;
+}
+
+std::string Ms(uint32_t milliseconds)
+{
+    return "=" + std::to_string(milliseconds);
+}
+
+std::string ThisProgram()
+{
+    char path[4096];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    return length > 0 ? std::string(path, size_t(length)) : std::string();
+}
+
+// A render of one piece, its progress line kept off the terminal.
+pid_t StartPiece(const std::string& program, const RenderOptions& options, const RenderRange& piece,
+                 const std::string& output, std::string& error)
+{
+    const std::vector<std::string> arguments{
+        program, "render", "--video", output, "--goto", Ms(piece.start), "--from", Ms(piece.from), "--to",
+        Ms(piece.to), "--fps", std::to_string(options.fps),
+        "--size", std::to_string(options.width) + "x" + std::to_string(options.height)};
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t child = -1;
+    const int result = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (result != 0) {
+        error = "cannot start " + program + ": " + std::strerror(result);
+        return -1;
+    }
+    return child;
+}
+
+bool WaitForPiece(pid_t child)
+{
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0)
+        if (errno != EINTR)
+            return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A line of ffmpeg's concat list: the path quoted, its quotes escaped.
+std::string ConcatLine(const std::string& path)
+{
+    std::string line = "file '";
+    for (char c : path)
+        line += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return line + "'\n";
+}
+
+// The pictures of each piece alone: the concat demuxer would otherwise
+// shift them by the encoder delay of the pieces' own music.
+bool PicturesOnly(const std::string& ffmpeg, const std::vector<std::string>& pieces, const std::string& stem,
+                  std::vector<std::string>& pictures, std::string& error)
+{
+    for (const std::string& piece : pieces) {
+        pictures.push_back(stem + ".join-" + std::to_string(pictures.size()) + ".mp4");
+        if (!RunProgram({ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-i", piece, "-map", "0:v",
+                         "-c", "copy", pictures.back()},
+                        error))
+            return false;
+    }
+    return true;
+}
+
+bool WriteConcatList(const std::string& list, const std::vector<std::string>& files, std::string& error)
+{
+    std::ofstream file(list);
+    for (const std::string& path : files)
+        file << ConcatLine(path);
+    if (file)
+        return true;
+    error = "cannot write " + list;
+    return false;
+}
+
+bool Join(const RenderOptions& options, const WholeRange& whole, const std::vector<std::string>& pieces,
+          std::string& error)
+{
+    const std::string list = options.output + ".pieces.txt";
+    std::vector<std::string> pictures;
+    const int64_t frames = FrameCount(whole.range, options.fps, whole.showEnd);
+    const MusicTrack music{whole.musicPath, FirstFrameTime(whole.range, options.fps), 0.0};
+    const bool joined = PicturesOnly(options.ffmpeg, pieces, options.output, pictures, error) &&
+                        WriteConcatList(list, pictures, error) &&
+                        MuxPictures(options.ffmpeg, {"-f", "concat", "-safe", "0", "-i", list}, music,
+                                    double(frames) / options.fps, options.output, error);
+    std::remove(list.c_str());
+    for (const std::string& path : pictures)
+        std::remove(path.c_str());
+    if (joined)
+        std::printf("%lld frames in %zu pieces joined into %s\n", static_cast<long long>(frames), pieces.size(),
+                    options.output.c_str());
+    return joined;
+}
+
+} // namespace
+
+bool RenderVideoInPieces(const RenderOptions& options, std::string& error)
+{
+    if (options.withIntro) {
+        error = "--jobs renders the show alone: leave out --with-intro";
+        return false;
+    }
+    WholeRange whole;
+    if (!ReadWholeRange(options, whole, error))
+        return false;
+    const std::string program = ThisProgram();
+    const std::vector<RenderRange> ranges = SplitRange(whole.range, options.fps, whole.showEnd, options.jobs);
+    std::vector<std::string> pieces;
+    std::vector<pid_t> children;
+    for (const RenderRange& range : ranges) {
+        pieces.push_back(options.output + ".piece-" + std::to_string(pieces.size()) + ".mp4");
+        const pid_t child = StartPiece(program, options, range, pieces.back(), error);
+        if (child < 0)
+            break;
+        children.push_back(child);
+    }
+    bool rendered = children.size() == ranges.size();
+    for (pid_t child : children)
+        rendered = WaitForPiece(child) && rendered;
+    if (rendered)
+        rendered = Join(options, whole, pieces, error);
+    else if (error.empty())
+        error = "a piece could not be rendered (see the messages above)";
+    for (const std::string& piece : pieces)
+        std::remove(piece.c_str());
+    return rendered;
+}
+
+bool JoinPieces(const RenderOptions& options, const std::vector<std::string>& pieces, std::string& error)
+{
+    if (options.withIntro) {
+        error = "pieces hold the show alone: leave out --with-intro";
+        return false;
+    }
+    WholeRange whole;
+    return ReadWholeRange(options, whole, error) && Join(options, whole, pieces, error);
+}

@@ -1,0 +1,136 @@
+#include "tools/demotool/script/ScriptSession.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+bool RecordingTimelineHost::LoadImage(ImageRegistry*, const std::string& handle, const std::string& path,
+                                      int32_t wrapMode)
+{
+    pictures.push_back({timeline ? timeline->LineNumber() : 0, handle, path, wrapMode});
+    return true;
+}
+
+bool RecordingTimelineHost::LoadMusic(const std::string& path)
+{
+    music.push_back({timeline ? timeline->LineNumber() : 0, path});
+    return true;
+}
+
+void RecordingTimelineHost::SetMusicPosition(uint32_t milliseconds) { musicPositions.push_back(milliseconds); }
+
+void RecordingTimelineHost::ReportFault(const char* message, int32_t line, const std::string& lineText,
+                                        const std::string&)
+{
+    faults.push_back({message, line, lineText});
+}
+
+ScriptSession::ScriptSession() : timeline(std::make_unique<Timeline>(host))
+{
+    host.timeline = timeline.get();
+    timeline->SetProgressListener(this);
+}
+
+ScriptSession::~ScriptSession() = default;
+
+bool ScriptSession::Load(const char* path)
+{
+    // Read here rather than by the timeline, which only says that it read
+    // nothing: the user learns of a directory or an unreadable file as of a
+    // missing one. Read once, so that a pipe gives its text to the timeline.
+    FILE* file = std::fopen(path, "rb");
+    if (!file) {
+        std::fprintf(stderr, "demotool: cannot open '%s': %s\n", path, std::strerror(errno));
+        return false;
+    }
+    std::string bytes;
+    char chunk[4096];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof(chunk), file)) > 0)
+        bytes.append(chunk, got);
+    const int readError = std::ferror(file) ? errno : 0;
+    std::fclose(file);
+    if (readError != 0) {
+        std::fprintf(stderr, "demotool: cannot read '%s': %s\n", path, std::strerror(readError));
+        return false;
+    }
+    ok = timeline->LoadFromMemory(bytes.data(), bytes.size(), nullptr);
+    return true;
+}
+
+void ScriptSession::Progress()
+{
+    ++linesRead;
+    eventLines.resize(static_cast<size_t>(timeline->EventCount()), linesRead);
+}
+
+std::string JsonString(const std::string& text)
+{
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20 || byte >= 0x7F) {
+            // Scripts are single-byte text; other bytes are kept as the
+            // code points of the same number.
+            char escape[8];
+            std::snprintf(escape, sizeof(escape), "\\u%04x", byte);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string JsonDouble(double value)
+{
+    // JSON has no number for these; a script reaches them with a literal
+    // like 1e400 or a fade between infinities.
+    if (std::isnan(value))
+        return "\"nan\"";
+    if (std::isinf(value))
+        return value > 0 ? "\"inf\"" : "\"-inf\"";
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.17g", value);
+    return text;
+}
+
+std::string FaultJson(const ScriptFault& fault)
+{
+    return "{\"fault\":" + JsonString(fault.message) + ",\"line\":" + std::to_string(fault.line) +
+           ",\"text\":" + JsonString(fault.text) + "}";
+}
+
+void PrintFaults(const char* script, const std::vector<ScriptFault>& faults)
+{
+    for (const ScriptFault& fault : faults)
+        std::printf("%s:%d: %s\n%s\n", script, fault.line, fault.message.c_str(), fault.text.c_str());
+}
+
+const char* EventKindName(EventKind kind)
+{
+    switch (kind) {
+    case EventKind::Set: return "Set";
+    case EventKind::Fade: return "Fade";
+    case EventKind::Done: return "Done";
+    case EventKind::PatternSwitch: return "PatternSwitch";
+    case EventKind::Trigger: return "Trigger";
+    case EventKind::TriggerRelease: return "TriggerRelease";
+    }
+    return "?";
+}
+
+const char* ValueTypeName(ValueType type)
+{
+    switch (type) {
+    case ValueType::Dbl: return "Dbl";
+    case ValueType::Lng: return "Lng";
+    case ValueType::Bool: return "Bool";
+    }
+    return "?";
+}
