@@ -70,24 +70,18 @@ bool PrepareDirectory(const std::string& path, std::string& error)
 
 bool TakeRenderOption(RenderOptions& options, const std::string& name, const char* value, std::string& error)
 {
-    if (name == "--with-intro") {
-        options.withIntro = true;
-        return true;
-    }
-    if (name == "--video") return SetMode(options, RenderMode::Video, value, error);
-    if (name == "--frames") return SetMode(options, RenderMode::Frames, value, error);
-    if (name == "--png") return SetMode(options, RenderMode::Picture, value, error);
-    if (name == "--golden") return SetMode(options, RenderMode::Golden, value, error);
-    if (name == "--goto") return SetRenderTime(options.start, name, value, error);
-    if (name == "--from") return SetRenderTime(options.from, name, value, error);
-    if (name == "--to") return SetRenderTime(options.to, name, value, error);
-    if (name == "--at") return SetRenderTime(options.at, name, value, error);
-    if (name == "--dir") {
-        options.dir = value;
-        return true;
-    }
-    bool ok = false;
-    if (name == "--fps") {
+    bool ok = true;
+    if (name == "--with-intro") options.withIntro = true;
+    else if (name == "--video") ok = SetMode(options, RenderMode::Video, value, error);
+    else if (name == "--frames") ok = SetMode(options, RenderMode::Frames, value, error);
+    else if (name == "--png") ok = SetMode(options, RenderMode::Picture, value, error);
+    else if (name == "--golden") ok = SetMode(options, RenderMode::Golden, value, error);
+    else if (name == "--goto") ok = SetRenderTime(options.start, name, value, error);
+    else if (name == "--from") ok = SetRenderTime(options.from, name, value, error);
+    else if (name == "--to") ok = SetRenderTime(options.to, name, value, error);
+    else if (name == "--at") ok = SetRenderTime(options.at, name, value, error);
+    else if (name == "--dir") options.dir = value;
+    else if (name == "--fps") {
         ok = ParseInt(value, 1, 240, options.fps);
         if (!ok)
             error = std::string("--fps ") + value + ": a whole number from 1 to 240";
@@ -101,6 +95,7 @@ bool TakeRenderOption(RenderOptions& options, const std::string& name, const cha
             error = std::string("--size ") + value + ": WxH, 4:3 or 16:9, even sides from 64 to 4096";
     } else {
         error = "unknown option " + name;
+        ok = false;
     }
     return ok;
 }

@@ -28,28 +28,23 @@ struct TimelineOptions {
 
 bool TakeOption(TimelineOptions& options, const std::string& name, const char* value, std::string& error)
 {
-    if (name.empty() && options.script.empty()) {
-        options.script = value;
-        return true;
-    }
-    if (name.empty()) {
+    bool ok = true;
+    if (name.empty() && options.script.empty()) options.script = value;
+    else if (name.empty()) {
         error = std::string("unexpected argument ") + value;
-        return false;
-    }
-    if (name == "--png") {
-        options.png = value;
-        return true;
-    }
-    if (name == "--from" || name == "--to")
-        return SetRenderTime(name == "--from" ? options.from : options.to, name, value, error);
-    if (name != "--size") {
+        ok = false;
+    } else if (name == "--png") options.png = value;
+    else if (name == "--from") ok = SetRenderTime(options.from, name, value, error);
+    else if (name == "--to") ok = SetRenderTime(options.to, name, value, error);
+    else if (name == "--size") {
+        ok = ParseSize(value, options.width, options.height) && options.width >= 320 && options.width <= 8192 &&
+             options.height >= 120 && options.height <= 4096;
+        if (!ok)
+            error = "--size " + std::string(value) + ": WxH, width 320 to 8192, height 120 to 4096";
+    } else {
         error = "unknown option " + name;
-        return false;
+        ok = false;
     }
-    const bool ok = ParseSize(value, options.width, options.height) && options.width >= 320 &&
-                    options.width <= 8192 && options.height >= 120 && options.height <= 4096;
-    if (!ok)
-        error = "--size " + std::string(value) + ": WxH, width 320 to 8192, height 120 to 4096";
     return ok;
 }
 
