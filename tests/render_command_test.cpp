@@ -158,7 +158,7 @@ TEST_F(RenderCommand, ARangeOutsideTheShowIsAnError)
     EXPECT_TRUE(fs::is_empty(dir / "f"));
 }
 
-TEST_F(RenderCommand, UnwritableOutputIsAnErrorBeforeAnyRendering)
+TEST_F(RenderCommand, UnwritableOutputIsAnErrorThatSaysWhy)
 {
     std::ofstream(dir / "file") << "x";
     const ToolRun png = Render("--at 1s --png " + (dir / "file" / "x.png").string());
@@ -172,6 +172,16 @@ TEST_F(RenderCommand, UnwritableOutputIsAnErrorBeforeAnyRendering)
     const ToolRun video = Render("--video " + dir.string());
     EXPECT_EQ(video.status, 1);
     EXPECT_NE(video.out.find("is a directory"), std::string::npos) << video.out;
+
+    // A disk that fills up while the frames are written: the file and why.
+    const ToolRun picture = Render("--at 1s --size 320x240 --png /dev/full");
+    EXPECT_EQ(picture.status, 1);
+    EXPECT_NE(picture.out.find("cannot write /dev/full: No space left"), std::string::npos) << picture.out;
+    fs::create_directories(dir / "full");
+    fs::create_symlink("/dev/full", dir / "full" / "frame-000002.png");
+    const ToolRun full = Render("--frames " + (dir / "full").string() + " --size 320x240 --goto '#48.0' --to '#48.1'");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.out.find("frame-000002.png: No space left"), std::string::npos) << full.out;
 }
 
 TEST_F(RenderCommand, MissingFfmpegIsAnErrorThatSaysWhatToDo)
