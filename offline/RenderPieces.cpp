@@ -51,8 +51,15 @@ std::vector<RenderRange> SplitRange(const RenderRange& range, int32_t fps, uint3
         if (end == begin)
             continue;
         RenderRange piece = range;
-        piece.from = FrameTime(range, begin, fps);
         piece.to = k + 1 == count ? range.to : FrameTime(range, end, fps);
+        // A render refuses a --from at or after the show's end, where only the
+        // frame that reaches the end can lie: that frame ends the piece before.
+        if (!pieces.empty() && FrameTime(range, begin, fps) >= showEnd) {
+            pieces.back().to = piece.to;
+            continue;
+        }
+        if (!pieces.empty())
+            piece.from = FrameTime(range, begin, fps);
         pieces.push_back(piece);
     }
     return pieces;

@@ -19,5 +19,6 @@ uint32_t FirstFrameTime(const RenderRange& range, int32_t fps);
 int64_t FrameCount(const RenderRange& range, int32_t fps, uint32_t showEnd);
 // Cuts the range at frame times into `count` consecutive pieces of as many
 // frames as can be, each rendered on its own from the same start: their
-// frames, one after the other, are the frames of the whole range.
+// frames, one after the other, are the frames of the whole range. No piece
+// but the first starts at or after showEnd, so each is a range a render takes.
 std::vector<RenderRange> SplitRange(const RenderRange& range, int32_t fps, uint32_t showEnd, int32_t count);

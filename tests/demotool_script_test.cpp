@@ -18,6 +18,15 @@ ToolRun Demotool(const std::string& arguments, bool mergeErrors = false)
     return RunShell(std::string(DEMOTOOL_PATH) + " " + arguments + (mergeErrors ? " 2>&1" : " 2>/dev/null"));
 }
 
+// The pictures that the effects need at start-up, all read from `path`.
+std::string NeededPictures(const std::string& path)
+{
+    std::string lines;
+    for (const char* name : {"envmap", "noise", "logo", "lumora", "pic1", "pic2", "pic3", "pic4", "pic5", "pic6"})
+        lines += std::string("LoadImage ") + name + " " + path + "\n";
+    return lines;
+}
+
 class DemotoolScript : public ::testing::Test {
 protected:
     void SetUp() override
@@ -135,7 +144,7 @@ TEST_F(DemotoolScript, CheckWarnsAboutWhatThePlayerWouldMiss)
                                                   "=0 UsePattern 3\n"
                                                   "Trig scene.1.bool.1 1\n"
                                                   "=5000 Set scene.1.dbl.0 1\n"
-                                                  "End =1000\n");
+                                                  "End =1000\n" + NeededPictures("have.png"));
     const ToolRun run = Demotool("check " + script);
     EXPECT_EQ(run.status, 0);
     const std::string d = dir.string() + "/";
@@ -152,11 +161,20 @@ TEST_F(DemotoolScript, CheckWarnsAboutWhatThePlayerWouldMiss)
 
 TEST_F(DemotoolScript, CheckPrintsFaultsWithTheExpandedLine)
 {
-    const std::string script = Write("faults.txt", "=0 Set scene.1.RUN\n  Set scene.1.STOP\nDefinePattern 20 x\n");
+    // Without its pictures the show does not start: a fault of the whole
+    // script, so that a clean check means the player starts.
+    const std::string script = Write("faults.txt", "=0 Set scene.1.RUN\n  Set scene.1.STOP\nDefinePattern 20 x\n"
+                                                   "LoadImage noise n.png\nLoadImage pic3 p.png\n");
     const ToolRun run = Demotool("check " + script);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, script + ":2: Syntax error\n  Set scene.1.bool.0 false\n" + script +
-                           ":3: Pattern id out of range\nDefinePattern 20 x\n2 fault(s), 0 warning(s)\n");
+                           ":3: Pattern id out of range\nDefinePattern 20 x\n" + script +
+                           ": the script loads no picture named envmap, logo, lumora, pic1, pic2, pic4, pic5, pic6\n" +
+                           script + ":4: warning: picture 'n.png' does not exist\n" + script +
+                           ":5: warning: picture 'p.png' does not exist\n3 fault(s), 2 warning(s)\n");
+    const ToolRun empty = Demotool("check " + Write("empty.txt", ""));
+    EXPECT_EQ(empty.status, 1);
+    EXPECT_NE(empty.out.find("loads no picture named envmap, noise"), std::string::npos) << empty.out;
 }
 
 TEST_F(DemotoolScript, HelpUsageAndUnreadableFiles)
@@ -183,7 +201,7 @@ TEST_F(DemotoolScript, HelpUsageAndUnreadableFiles)
     const std::string faulty = Write("piped.txt", "=0 Set scene.1.dbl.0 1\n=0 Bogus\n");
     const ToolRun piped = RunShell("cat " + faulty + " | " + DEMOTOOL_PATH + " check /dev/stdin 2>&1");
     EXPECT_EQ(piped.status, 1);
-    EXPECT_NE(piped.out.find("1 fault(s)"), std::string::npos) << piped.out;
+    EXPECT_NE(piped.out.find(":2: Syntax error"), std::string::npos) << piped.out;
 }
 
 } // namespace

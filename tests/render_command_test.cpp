@@ -1,5 +1,9 @@
 // demotool render run as the user runs it, on the bundled show.
+#include "demo/Timeline.h"
 #include "tests/support/ShellRun.h"
+#include "tools/demotool/render/RenderOptions.h"
+#include "tools/demotool/render/VideoEncoder.h"
+#include "tools/demotool/script/ScriptSession.h"
 
 #include <gtest/gtest.h>
 
@@ -47,34 +51,77 @@ protected:
     fs::path dir;
 };
 
-TEST_F(RenderCommand, RefusesBadArgumentsWithAReason)
+// The parser, called as the command calls it, argv[0] being the command.
+bool Parse(std::vector<std::string> arguments, RenderOptions& options, std::string& error,
+           std::vector<std::string>* others = nullptr)
 {
-    const std::string png = " --png " + (dir / "x.png").string();
+    arguments.insert(arguments.begin(), "render");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    return ParseRenderOptions(int(argv.size()), argv.data(), options, error, others);
+}
+
+TEST(RenderOptionsTest, BadArgumentsAreRefusedWithAReason)
+{
     const struct {
-        std::string arguments;
+        std::vector<std::string> arguments;
         const char* reason;
     } cases[] = {
-        {"--at 12" + png, "a time is"},
-        {"--at 1.5.2s" + png, "a time is"},
-        {"--at '#x.1'" + png, "a time is"},
-        {"--at 1s --size 800x500" + png, "4:3 or 16:9"},
-        {"--at 1s --size 801x601" + png, "4:3 or 16:9"},
-        {"--at 1s --fps 0" + png, "--fps"},
-        {"--at 1s --fps 1000" + png, "--fps"},
-        {png, "--at and --png"},
-        {"--at 1s", "give an output"},
-        {"--video a.mp4 --frames b", "one output"},
-        {"--at 1s --bogus 3" + png, "unknown option"},
-        {"--at 1s --to 2s" + png, "--to"},
-        {"--at", "needs a value"},
-        {"--at 1s --jobs 2" + png, "--jobs splits a video"},
-        {"--video a.mp4 --jobs 0", "--jobs"},
+        {{"--at", "12", "--png", "x.png"}, "a time is"},
+        {{"--at", "1.5.2s", "--png", "x.png"}, "a time is"},
+        {{"--at", "#x.1", "--png", "x.png"}, "a time is"},
+        {{"--at", "1s", "--size", "800x500", "--png", "x.png"}, "4:3 or 16:9"},
+        {{"--at", "1s", "--size", "801x601", "--png", "x.png"}, "4:3 or 16:9"},
+        {{"--at", "1s", "--fps", "0", "--png", "x.png"}, "--fps"},
+        {{"--at", "1s", "--fps", "1000", "--png", "x.png"}, "--fps"},
+        {{"--png", "x.png"}, "--at and --png"},
+        {{"--at", "1s"}, "give an output"},
+        {{"--video", "a.mp4", "--frames", "b"}, "one output"},
+        {{"--at", "1s", "--bogus", "3", "--png", "x.png"}, "unknown option"},
+        {{"--at", "1s", "--to", "2s", "--png", "x.png"}, "--to"},
+        {{"--at"}, "needs a value"},
+        {{"--at", "1s", "--jobs", "2", "--png", "x.png"}, "--jobs splits a video"},
+        {{"--video", "a.mp4", "--jobs", "0"}, "--jobs"},
+        {{"--video", "a.mp4", "b.mp4"}, "unexpected argument b.mp4"},
     };
     for (const auto& c : cases) {
-        const ToolRun run = Render(c.arguments);
-        EXPECT_EQ(run.status, 2) << c.arguments;
-        EXPECT_NE(run.out.find(c.reason), std::string::npos) << c.arguments << "\n" << run.out;
+        RenderOptions options;
+        std::string error;
+        EXPECT_FALSE(Parse(c.arguments, options, error)) << c.arguments[0];
+        EXPECT_NE(error.find(c.reason), std::string::npos) << c.arguments[0] << ": " << error;
     }
+    // Join's pieces are the arguments that are no option.
+    RenderOptions options;
+    std::string error;
+    std::vector<std::string> pieces;
+    ASSERT_TRUE(Parse({"a.mp4", "--video", "all.mp4", "--with-intro", "b c.mp4"}, options, error, &pieces)) << error;
+    EXPECT_EQ(pieces, (std::vector<std::string>{"a.mp4", "b c.mp4"}));
+    EXPECT_TRUE(options.withIntro);
+}
+
+TEST(RenderOptionsTest, TimesPastTheClockAreRefusedNotWrapped)
+{
+    RecordingTimelineHost host;
+    Timeline timeline(host);
+    RenderTime time;
+    std::string error;
+    uint32_t ms = 0;
+    ASSERT_TRUE(SetRenderTime(time, "--to", "4294967.29s", error));
+    ASSERT_TRUE(ResolveRenderTime(time, timeline, ms, error)) << error;
+    EXPECT_EQ(ms, 4294967290u);
+    for (const char* text : {"4294967.3s", "5000000s", "#999999999"}) {
+        ASSERT_TRUE(SetRenderTime(time, "--to", text, error)) << text;
+        EXPECT_FALSE(ResolveRenderTime(time, timeline, ms, error)) << text << " gave " << ms;
+        EXPECT_NE(error.find(std::string("--to ") + text + " lies past"), std::string::npos) << error;
+    }
+}
+
+TEST_F(RenderCommand, WrongArgumentsGiveTheUsageAndStatus2)
+{
+    const ToolRun render = Render("--at 1s");
+    EXPECT_EQ(render.status, 2);
+    EXPECT_NE(render.out.find("--golden\n\nusage: demotool render"), std::string::npos) << render.out;
     const ToolRun join = RunShellWithErrors(std::string(DEMOTOOL_PATH) + " join --video " + (dir / "a.mp4").string());
     EXPECT_EQ(join.status, 2);
     EXPECT_NE(join.out.find("and the pieces"), std::string::npos) << join.out;
@@ -111,7 +158,7 @@ TEST_F(RenderCommand, ARangeOutsideTheShowIsAnError)
     EXPECT_TRUE(fs::is_empty(dir / "f"));
 }
 
-TEST_F(RenderCommand, UnwritableOutputIsAnErrorBeforeAnyRendering)
+TEST_F(RenderCommand, UnwritableOutputIsAnErrorThatSaysWhy)
 {
     std::ofstream(dir / "file") << "x";
     const ToolRun png = Render("--at 1s --png " + (dir / "file" / "x.png").string());
@@ -125,6 +172,16 @@ TEST_F(RenderCommand, UnwritableOutputIsAnErrorBeforeAnyRendering)
     const ToolRun video = Render("--video " + dir.string());
     EXPECT_EQ(video.status, 1);
     EXPECT_NE(video.out.find("is a directory"), std::string::npos) << video.out;
+
+    // A disk that fills up while the frames are written: the file and why.
+    const ToolRun picture = Render("--at 1s --size 320x240 --png /dev/full");
+    EXPECT_EQ(picture.status, 1);
+    EXPECT_NE(picture.out.find("cannot write /dev/full: No space left"), std::string::npos) << picture.out;
+    fs::create_directories(dir / "full");
+    fs::create_symlink("/dev/full", dir / "full" / "frame-000002.png");
+    const ToolRun full = Render("--frames " + (dir / "full").string() + " --size 320x240 --goto '#48.0' --to '#48.1'");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.out.find("frame-000002.png: No space left"), std::string::npos) << full.out;
 }
 
 TEST_F(RenderCommand, MissingFfmpegIsAnErrorThatSaysWhatToDo)
@@ -194,20 +251,25 @@ std::vector<fs::path> Frames(const fs::path& directory)
 
 TEST_F(RenderCommand, PiecesAndAtGiveTheFramesOfTheWholeRange)
 {
-    // Frames lie every 50 ms from the show's start, so the range's first is
-    // at 92200 (#48.0 is 92160) and its last at 93100. The cut falls between
-    // frames: the first piece ends with 92450, the second starts with 92500.
-    const std::string settings = " --size 320x240 --fps 20";
-    ASSERT_EQ(Render("--frames " + (dir / "whole").string() + settings + " --from '#48.0' --to '#48.2'").status, 0);
-    ASSERT_EQ(Render("--frames " + (dir / "p1").string() + settings + " --from '#48.0' --to =92470").status, 0);
-    ASSERT_EQ(Render("--frames " + (dir / "p2").string() + settings + " --from =92470 --to '#48.2'").status, 0);
+    // From --goto #48.0 (92160) frames lie every 50 ms: the range holds 20,
+    // 92160 to 93110. One cut falls between frames (92480), one on a frame's
+    // own time (92810), as --jobs cuts.
+    const std::string settings = " --size 320x240 --fps 20 --goto '#48.0'";
+    ASSERT_EQ(Render("--frames " + (dir / "whole").string() + settings + " --to '#48.2'").status, 0);
+    const char* const cuts[][2] = {{"'#48.0'", "=92480"}, {"=92480", "=92810"}, {"=92810", "'#48.2'"}};
+    std::vector<fs::path> pieces;
+    for (size_t i = 0; i < std::size(cuts); ++i) {
+        const auto& cut = cuts[i];
+        const fs::path piece = dir / ("p" + std::to_string(i));
+        ASSERT_EQ(Render("--frames " + piece.string() + settings + " --from " + cut[0] + " --to " + cut[1]).status, 0);
+        for (const fs::path& frame : Frames(piece))
+            pieces.push_back(frame);
+    }
+    EXPECT_EQ(Frames(dir / "p0").size(), 7u);
+    EXPECT_EQ(Frames(dir / "p2").size(), 7u);
     const std::vector<fs::path> whole = Frames(dir / "whole");
-    std::vector<fs::path> pieces = Frames(dir / "p1");
-    EXPECT_EQ(pieces.size(), 6u);
-    for (const fs::path& frame : Frames(dir / "p2"))
-        pieces.push_back(frame);
     ASSERT_EQ(pieces.size(), whole.size());
-    EXPECT_EQ(whole.size(), 19u);
+    EXPECT_EQ(whole.size(), 20u);
     for (size_t i = 0; i < whole.size(); ++i)
         EXPECT_EQ(ReadBytes(whole[i]), ReadBytes(pieces[i])) << whole[i].filename() << " and " << pieces[i];
 
@@ -215,23 +277,31 @@ TEST_F(RenderCommand, PiecesAndAtGiveTheFramesOfTheWholeRange)
     EXPECT_EQ(ReadBytes(dir / "at.png"), ReadBytes(dir / "whole" / "frame-000008.png"));
 }
 
-std::string Probe(const fs::path& video)
+// A path as one shell word, whatever spaces or quotes it holds.
+std::string Quoted(const fs::path& path)
 {
-    return RunShellWithErrors("ffprobe -v error -show_entries stream=codec_name,width,height,pix_fmt,start_time -show_entries "
-               "format=duration -of compact " +
-               video.string())
-        .out;
+    std::string word = "'";
+    for (char c : path.string())
+        word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return word + "'";
+}
+
+std::string Probe(const std::string& entries, const fs::path& video)
+{
+    return RunShellWithErrors("ffprobe -v error " + entries + " " + Quoted(video)).out;
 }
 
 TEST_F(RenderCommand, VideoInTwoPiecesHasH264PicturesJoinedAndTheMusicAsAac)
 {
     if (RunShellWithErrors("command -v ffprobe").status != 0)
         GTEST_SKIP() << "ffprobe is not installed";
-    const fs::path video = dir / "part.mp4";
+    // The concat list quotes the pieces' paths, which hold the output's.
+    const fs::path video = dir / "it's a part.mp4";
     const ToolRun run =
-        Render("--video " + video.string() + " --size 320x240 --fps 25 --from '#48.0' --to =93160 --jobs 2");
+        Render("--video " + Quoted(video) + " --size 320x240 --fps 25 --from '#48.0' --to =93160 --jobs 2");
     ASSERT_EQ(run.status, 0) << run.out;
-    const std::string streams = Probe(video);
+    const std::string streams = Probe("-show_entries stream=codec_name,width,height,pix_fmt,start_time "
+                                      "-show_entries format=duration -of compact", video);
     // Both start together: nothing of the pieces' own music shifts the pictures.
     EXPECT_NE(streams.find("codec_name=h264|width=320|height=240|pix_fmt=yuv420p|start_time=0.000000"),
               std::string::npos)
@@ -241,16 +311,54 @@ TEST_F(RenderCommand, VideoInTwoPiecesHasH264PicturesJoinedAndTheMusicAsAac)
     EXPECT_NE(streams.find("duration=1.0"), std::string::npos) << streams;
     // Each piece starts with a key frame and nothing was encoded again: one
     // encoding of so short a video would have a single key frame.
-    const std::string keys = RunShellWithErrors("ffprobe -v error -select_streams v -show_entries packet=pts_time,flags "
-                                                "-of csv=p=0 " + video.string() + " | grep -c K").out;
-    EXPECT_EQ(keys, "2\n");
-    const std::string frames = RunShellWithErrors("ffprobe -v error -select_streams v -show_entries packet=pts_time "
-                                                  "-of csv=p=0 " + video.string() + " | grep -c .").out;
-    EXPECT_EQ(frames, "25\n");
+    const std::string packets = "-select_streams v -show_entries packet=flags -of csv=p=0";
+    EXPECT_EQ(RunShellWithErrors("ffprobe -v error " + packets + " " + Quoted(video) + " | grep -c K").out, "2\n");
+    EXPECT_EQ(RunShellWithErrors("ffprobe -v error " + packets + " " + Quoted(video) + " | grep -c .").out, "25\n");
     std::vector<std::string> left;
     for (const auto& entry : fs::directory_iterator(dir))
         left.push_back(entry.path().filename().string());
-    EXPECT_EQ(left, std::vector<std::string>{"part.mp4"});
+    EXPECT_EQ(left, std::vector<std::string>{video.filename().string()});
+}
+
+TEST_F(RenderCommand, AFailedJoinKeepsThePiecesAndJoinRefusesPiecesThatDoNotFit)
+{
+    if (RunShellWithErrors("command -v ffprobe").status != 0)
+        GTEST_SKIP() << "ffprobe is not installed";
+    // An ffmpeg that encodes but cannot join, as on a disk that fills up.
+    const fs::path bin = dir / "bin";
+    fs::create_directories(bin);
+    std::ofstream(bin / "ffmpeg") << "#!/bin/sh\ncase \"$*\" in *concat*) exit 1;; esac\nexec " << FindFfmpeg()
+                                  << " \"$@\"\n";
+    fs::permissions(bin / "ffmpeg", fs::perms::owner_all);
+    const std::string range = " --size 320x240 --goto '#48.0' --to '#48.2'";
+    const ToolRun run = RunShellWithErrors("PATH=" + bin.string() + ":$PATH " + DEMOTOOL_PATH + " render --dir " +
+                                           DEMO_SOURCE_DIR + " --video " + (dir / "v.mp4").string() + range +
+                                           " --fps 25 --jobs 2");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("kept for 'demotool join'"), std::string::npos) << run.out;
+    const std::string a = (dir / "v.mp4.piece-0.mp4").string(), b = (dir / "v.mp4.piece-1.mp4").string();
+    ASSERT_TRUE(fs::exists(a) && fs::exists(b)) << run.out;
+
+    const std::string join = std::string(DEMOTOOL_PATH) + " join --dir " + DEMO_SOURCE_DIR + " --video " +
+                             (dir / "j.mp4").string() + range;
+    const struct {
+        std::string arguments;
+        std::string reason;
+    } misfits[] = {
+        {" --fps 30 " + a + " " + b, "the piece " + a + " is 320x240 at 25/1 frames per second"},
+        {" --fps 25 " + a, "fewer than the 24 of the range"},
+        {" --fps 25 " + a + " " + b + " " + b, "the pieces up to " + b + " hold 36 frames, more than"},
+    };
+    for (const auto& misfit : misfits) {
+        const ToolRun refused = RunShellWithErrors(join + misfit.arguments);
+        EXPECT_EQ(refused.status, 1) << misfit.arguments;
+        EXPECT_NE(refused.out.find(misfit.reason), std::string::npos) << refused.out;
+        EXPECT_FALSE(fs::exists(dir / "j.mp4"));
+    }
+    const ToolRun joined = RunShellWithErrors(join + " --fps 25 " + a + " " + b);
+    ASSERT_EQ(joined.status, 0) << joined.out;
+    EXPECT_EQ(Probe("-select_streams v -count_packets -show_entries stream=nb_read_packets -of csv=p=0",
+                    dir / "j.mp4"), "24\n");
 }
 
 } // namespace

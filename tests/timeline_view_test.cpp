@@ -29,7 +29,14 @@ const char* const kScript = "=1200 Set scene.3.RUN\n"
                             "DefinePattern 1 *...\n"
                             "=0 UsePattern 0\n"
                             "=5100 UsePattern 1\n"
-                            "End =8000\n";
+                            "End =8000\n"
+                            // The pictures the show needs to start, and a fade
+                            // between infinities: clamped to the lane, not fatal.
+                            "LoadImage envmap e.png\nLoadImage noise n.png\nLoadImage logo l.png\n"
+                            "LoadImage lumora u.png\nLoadImage pic1 1.png\nLoadImage pic2 2.png\n"
+                            "LoadImage pic3 3.png\nLoadImage pic4 4.png\nLoadImage pic5 5.png\n"
+                            "LoadImage pic6 6.png\n"
+                            "=1200 Fade scene.1.dbl.1 from -1e400 to 1e400 time =2000\n";
 
 class TimelineView : public ::testing::Test {
 protected:
@@ -83,8 +90,8 @@ TEST_F(TimelineView, SpanRampAndSwitchLandOnTheColumnsOfTheTimeAxis)
     ScriptSession session;
     ASSERT_TRUE(session.Load(script.c_str()));
     const TimelineLanes lanes = BuildTimelineLanes(session.GetTimeline());
-    ASSERT_EQ(lanes.effects.size(), 1u);
-    const EffectLane& heart = lanes.effects[0];
+    ASSERT_EQ(lanes.effects.size(), 2u);
+    const EffectLane& heart = lanes.effects[1];
     EXPECT_EQ(heart.name, "heart");
     ASSERT_EQ(heart.running.size(), 1u);
     EXPECT_EQ(heart.running[0].start, 1200u);
@@ -96,7 +103,7 @@ TEST_F(TimelineView, SpanRampAndSwitchLandOnTheColumnsOfTheTimeAxis)
 
     const TimelineLayout layout = LayOutTimeline(lanes, kWidth, kHeight, 0, 8000, false, TimelineStyle::Picture);
     const TimeAxis& axis = layout.axis;
-    const LaneRow& row = layout.effects[0];
+    const LaneRow& row = layout.effects[1];
     EXPECT_DOUBLE_EQ(axis.XOf(0), axis.left);
     EXPECT_DOUBLE_EQ(axis.XOf(4000), (axis.left + axis.right) / 2.0);
     EXPECT_EQ(axis.TimeAt(axis.XOf(3100)), 3100u);
@@ -118,6 +125,11 @@ TEST_F(TimelineView, SpanRampAndSwitchLandOnTheColumnsOfTheTimeAxis)
         EXPECT_EQ(Pixel(x, edge - 4), Pixel(empty, edge - 4)) << share;
     }
     EXPECT_EQ(Pixel(axis.XOf(4100) - 2, floor - 2), Pixel(empty, floor - 2));
+    // From -inf, at the floor, to the NaN the player reaches, half way up.
+    const double third = layout.effects[0].bottom - 5.0 - height * 0.3;
+    EXPECT_EQ(Pixel(axis.XOf(1300), third), Pixel(empty, third));
+    EXPECT_NE(Pixel(axis.XOf(3100), third), Pixel(empty, third));
+    EXPECT_EQ(Pixel(axis.XOf(3100), third - height * 0.4), Pixel(empty, third - height * 0.4));
 
     // The switch line, and the first step of the new pattern after it.
     const LaneRow& pattern = layout.pattern;
@@ -136,7 +148,7 @@ TEST_F(TimelineView, SpanRampAndSwitchLandOnTheColumnsOfTheTimeAxis)
     EXPECT_NE(Pixel(axis.XOf(firstStar), starY), Pixel(axis.XOf(firstStar) - 8, starY));
 }
 
-TEST_F(TimelineView, AScriptWithFaultsGetsThemAndNoPicture)
+TEST_F(TimelineView, AScriptWithFaultsOrAnUnwritablePictureGetsAReasonAndNoPicture)
 {
     const std::string script = Write("bad.txt", "=0 Set scene.3.RUN\n  Set scene.1.RUN\n=0 Fade scene.1.dbl.0\n");
     const std::string png = (dir / "bad.png").string();
@@ -144,6 +156,18 @@ TEST_F(TimelineView, AScriptWithFaultsGetsThemAndNoPicture)
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find(script + ":2: Syntax error\n  Set scene.1.bool.0 true\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find(script + ":3: Missing from attribute\n"), std::string::npos) << run.out;
+    EXPECT_FALSE(std::filesystem::exists(png));
+    // A picture that cannot be written is named with the reason.
+    const std::string good = Write("good.txt", kScript);
+    for (const std::string& path : {std::string("/dev/full"), (dir / "none" / "t.png").string()}) {
+        const ToolRun unwritten = Draw(good, path);
+        EXPECT_EQ(unwritten.status, 1);
+        EXPECT_NE(unwritten.out.find("cannot write " + path + ": No "), std::string::npos) << unwritten.out;
+    }
+    // Nor does a script the player would not start.
+    const ToolRun empty = Draw(Write("empty.txt", ""), png);
+    EXPECT_EQ(empty.status, 1);
+    EXPECT_NE(empty.out.find("loads no picture named envmap"), std::string::npos) << empty.out;
     EXPECT_FALSE(std::filesystem::exists(png));
 }
 

@@ -2,6 +2,7 @@
 
 #include "demo/Timeline.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -53,15 +54,30 @@ bool SetRenderTime(RenderTime& time, const std::string& option, const char* text
         error = option + " " + text + ": a time is #P.B, =MS or 12.5s";
         return false;
     }
-    time = {text, true};
+    time = {option, text, true};
     return true;
 }
 
-uint32_t ResolveRenderTime(const std::string& text, const Timeline& timeline)
+bool ResolveRenderTime(const RenderTime& time, const Timeline& timeline, uint32_t& milliseconds, std::string& error)
 {
-    if (!text.empty() && text.back() == 's')
-        return uint32_t(std::llround(std::atof(text.c_str()) * 1000.0));
-    return timeline.ParseTime(text);
+    const std::string& text = time.text;
+    double ms = 0.0;
+    if (text.back() == 's') {
+        ms = std::round(std::atof(text.c_str()) * 1000.0);
+    } else if (text[0] == '=') {
+        ms = std::atof(text.c_str() + 1);
+    } else {
+        const size_t dot = text.find('.');
+        const double beats = dot == std::string::npos ? 0.0 : std::atof(text.c_str() + dot + 1);
+        ms = std::atof(text.c_str() + 1) * timeline.MsPerPosition() + beats * timeline.MsPerBeat();
+    }
+    // The clock's last value stands for "no time" in the timeline.
+    if (!(ms < double(Timeline::kNoTime))) {
+        error = time.option + " " + text + " lies past the clock's last time " + FormatMs(Timeline::kNoTime - 1);
+        return false;
+    }
+    milliseconds = text.back() == 's' ? uint32_t(ms) : timeline.ParseTime(text);
+    return true;
 }
 
 std::string FormatMs(uint32_t milliseconds)
@@ -70,6 +86,26 @@ std::string FormatMs(uint32_t milliseconds)
     std::snprintf(text, sizeof text, "%u:%02u.%03u", milliseconds / 60000, milliseconds / 1000 % 60,
                   milliseconds % 1000);
     return text;
+}
+
+bool WalkArguments(int argc, char** argv, std::initializer_list<const char*> flags, const TakeArgument& take,
+                   std::string& error)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string name = argv[i];
+        bool ok = false;
+        if (name.rfind("--", 0) != 0)
+            ok = take("", argv[i], error);
+        else if (std::find(flags.begin(), flags.end(), name) != flags.end())
+            ok = take(name, nullptr, error);
+        else if (i + 1 < argc)
+            ok = take(name, argv[++i], error);
+        else
+            error = name + " needs a value";
+        if (!ok)
+            return false;
+    }
+    return true;
 }
 
 bool ParseInt(const char* text, int32_t low, int32_t high, int32_t& value)

@@ -3,14 +3,11 @@
 #include "demo/DemoDriver.h"
 #include "resources/ImageRegistry.h"
 #include "tools/demotool/preview/FileWatch.h"
+#include "tools/demotool/script/StartUpNeeds.h"
 
 #include <fstream>
 
 namespace {
-
-// The names the six effects look up in the registry when they start.
-constexpr const char* kPicturesTheEffectsNeed[] = {"envmap", "noise", "logo", "lumora", "pic1",
-                                                    "pic2",   "pic3",  "pic4", "pic5",   "pic6"};
 
 // The registry reads a ".bmp" name from the PNG file of the same stem.
 std::string FileReadFor(const std::string& path)
@@ -113,14 +110,9 @@ std::string PreviewShow::ScriptLine() const
 void PreviewShow::ReportMissingPictures()
 {
     const ImageRegistry& registry = driver->GetImageRegistry();
-    std::string missing;
-    for (const char* name : kPicturesTheEffectsNeed)
-        if (!registry.Find(name))
-            missing += std::string(missing.empty() ? "" : ", ") + name;
-    if (missing.empty())
-        faults.push_back("the effects could not start");
-    else
-        faults.push_back("the script loads no picture named " + missing);
+    const std::string missing =
+        MissingPicturesFault([&](const std::string& name) { return registry.Find(name) != nullptr; });
+    faults.push_back(missing.empty() ? "the effects could not start" : missing);
 }
 
 // The heart plays whatever its mesh holds; an empty one is almost surely a

@@ -52,8 +52,7 @@ const char* const kUsage =
 
 int Fail(const std::string& message)
 {
-    std::fprintf(stderr, "demotool render: %s\n", message.c_str());
-    return 1;
+    return FailCommand("render", message);
 }
 
 // Numbered pictures in a directory.
@@ -138,7 +137,9 @@ int RenderOnePicture(const RenderOptions& options, OfflineShow& show, KeepLastFr
     RenderRange range;
     if (!ResolveStart(options, timeline, range, error))
         return Fail(error);
-    const uint32_t at = ResolveRenderTime(options.at.text, timeline);
+    uint32_t at = 0;
+    if (!ResolveRenderTime(options.at, timeline, at, error))
+        return Fail(error);
     if (at < range.from)
         return Fail("--at " + FormatMs(at) + " lies before the start " + FormatMs(range.from));
     if (!StartRange(show, range, at, error))
@@ -172,16 +173,10 @@ int RenderGolden(const RenderOptions& options)
 
 int RunRender(int argc, char** argv)
 {
-    if (WantsHelp(argc, argv)) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
     RenderOptions options;
     std::string error;
-    if (!ParseRenderOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "demotool render: %s\n\n%s", error.c_str(), kUsage);
-        return 2;
-    }
+    if (!ParseRenderOptions(argc, argv, options, error))
+        return RefuseArguments("render", error, kUsage);
     if (!PrepareOutput(options, error))
         return Fail(error);
     if (!options.dir.empty() && chdir(options.dir.c_str()) != 0)
@@ -229,6 +224,6 @@ int RunRender(int argc, char** argv)
     return status;
 }
 
-const Command kRender("render", "render the show off screen to a video, PNG frames or one picture", RunRender);
+const Command kRender("render", "render the show off screen to a video, PNG frames or one picture", RunRender, kUsage);
 
 } // namespace

@@ -68,6 +68,38 @@ bool PrepareDirectory(const std::string& path, std::string& error)
     return true;
 }
 
+bool TakeRenderOption(RenderOptions& options, const std::string& name, const char* value, std::string& error)
+{
+    bool ok = true;
+    if (name == "--with-intro") options.withIntro = true;
+    else if (name == "--video") ok = SetMode(options, RenderMode::Video, value, error);
+    else if (name == "--frames") ok = SetMode(options, RenderMode::Frames, value, error);
+    else if (name == "--png") ok = SetMode(options, RenderMode::Picture, value, error);
+    else if (name == "--golden") ok = SetMode(options, RenderMode::Golden, value, error);
+    else if (name == "--goto") ok = SetRenderTime(options.start, name, value, error);
+    else if (name == "--from") ok = SetRenderTime(options.from, name, value, error);
+    else if (name == "--to") ok = SetRenderTime(options.to, name, value, error);
+    else if (name == "--at") ok = SetRenderTime(options.at, name, value, error);
+    else if (name == "--dir") options.dir = value;
+    else if (name == "--fps") {
+        ok = ParseInt(value, 1, 240, options.fps);
+        if (!ok)
+            error = std::string("--fps ") + value + ": a whole number from 1 to 240";
+    } else if (name == "--jobs") {
+        ok = ParseInt(value, 1, 64, options.jobs);
+        if (!ok)
+            error = std::string("--jobs ") + value + ": a whole number from 1 to 64";
+    } else if (name == "--size") {
+        ok = ParseSize(value, options.width, options.height) && IsRenderSize(options.width, options.height);
+        if (!ok)
+            error = std::string("--size ") + value + ": WxH, 4:3 or 16:9, even sides from 64 to 4096";
+    } else {
+        error = "unknown option " + name;
+        ok = false;
+    }
+    return ok;
+}
+
 } // namespace
 
 bool IsRenderSize(int32_t width, int32_t height)
@@ -76,48 +108,20 @@ bool IsRenderSize(int32_t width, int32_t height)
     return shape && width % 2 == 0 && height % 2 == 0 && width >= 64 && width <= 4096 && height <= 4096;
 }
 
-bool ParseRenderOptions(int argc, char** argv, RenderOptions& options, std::string& error)
+bool ParseRenderOptions(int argc, char** argv, RenderOptions& options, std::string& error,
+                        std::vector<std::string>* others)
 {
-    for (int i = 1; i < argc; ++i) {
-        const std::string name = argv[i];
-        if (name == "--with-intro") {
-            options.withIntro = true;
-            continue;
-        }
-        if (i + 1 >= argc) {
-            error = name.rfind("--", 0) == 0 ? name + " needs a value" : "unexpected argument " + name;
-            return false;
-        }
-        const char* value = argv[++i];
-        bool ok = true;
-        if (name == "--video") ok = SetMode(options, RenderMode::Video, value, error);
-        else if (name == "--frames") ok = SetMode(options, RenderMode::Frames, value, error);
-        else if (name == "--png") ok = SetMode(options, RenderMode::Picture, value, error);
-        else if (name == "--golden") ok = SetMode(options, RenderMode::Golden, value, error);
-        else if (name == "--goto") ok = SetRenderTime(options.start, "--goto", value, error);
-        else if (name == "--from") ok = SetRenderTime(options.from, "--from", value, error);
-        else if (name == "--to") ok = SetRenderTime(options.to, "--to", value, error);
-        else if (name == "--at") ok = SetRenderTime(options.at, "--at", value, error);
-        else if (name == "--dir") options.dir = value;
-        else if (name == "--fps") {
-            ok = ParseInt(value, 1, 240, options.fps);
-            if (!ok)
-                error = std::string("--fps ") + value + ": a whole number from 1 to 240";
-        } else if (name == "--jobs") {
-            ok = ParseInt(value, 1, 64, options.jobs);
-            if (!ok)
-                error = std::string("--jobs ") + value + ": a whole number from 1 to 64";
-        } else if (name == "--size") {
-            ok = ParseSize(value, options.width, options.height) && IsRenderSize(options.width, options.height);
-            if (!ok)
-                error = std::string("--size ") + value + ": WxH, 4:3 or 16:9, even sides from 64 to 4096";
-        } else {
-            error = "unknown option " + name;
-            return false;
-        }
-        if (!ok)
-            return false;
-    }
+    const auto take = [&](const std::string& name, const char* value, std::string& message) {
+        if (!name.empty())
+            return TakeRenderOption(options, name, value, message);
+        if (others)
+            others->push_back(value);
+        else
+            message = std::string("unexpected argument ") + value;
+        return others != nullptr;
+    };
+    if (!WalkArguments(argc, argv, {"--with-intro"}, take, error))
+        return false;
     if (options.mode == RenderMode::None) {
         error = "give an output: --video, --frames, --png or --golden";
         return false;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 enum class RenderMode { None, Video, Frames, Picture, Golden };
 
@@ -24,7 +25,9 @@ struct RenderOptions {
 };
 
 // False with a reason for anything unknown, missing or out of range.
-bool ParseRenderOptions(int argc, char** argv, RenderOptions& options, std::string& error);
+// Arguments that are no option go to `others`, refused when it is null.
+bool ParseRenderOptions(int argc, char** argv, RenderOptions& options, std::string& error,
+                        std::vector<std::string>* others = nullptr);
 // Makes the output path absolute (the show is read from --dir), makes
 // missing directories on the way, checks that the output can be written and, for a
 // video, that ffmpeg is there. False with a reason.

@@ -16,8 +16,12 @@ OfflineSettings ShowSettingsOf(const RenderOptions& options)
 
 bool ResolveStart(const RenderOptions& options, const Timeline& timeline, RenderRange& range, std::string& error)
 {
-    range.start = options.start.given ? ResolveRenderTime(options.start.text, timeline) : timeline.StartTime();
-    range.from = options.from.given ? ResolveRenderTime(options.from.text, timeline) : range.start;
+    range.start = timeline.StartTime();
+    if (options.start.given && !ResolveRenderTime(options.start, timeline, range.start, error))
+        return false;
+    range.from = range.start;
+    if (options.from.given && !ResolveRenderTime(options.from, timeline, range.from, error))
+        return false;
     if (range.from < range.start) {
         error = "--from " + FormatMs(range.from) + " lies before the start " + FormatMs(range.start);
         return false;
@@ -35,7 +39,8 @@ bool ResolveRange(const RenderOptions& options, OfflineShow& show, RenderRange& 
     if (!ResolveStart(options, timeline, range, error))
         return false;
     if (options.to.given) {
-        range.to = ResolveRenderTime(options.to.text, timeline);
+        if (!ResolveRenderTime(options.to, timeline, range.to, error))
+            return false;
     } else if (timeline.EndTime() != Timeline::kNoTime) {
         range.to = timeline.EndTime();
     } else if (show.MusicPath().empty() || !AudioMusicFileLengthMs(show.MusicPath().c_str(), &range.to)) {

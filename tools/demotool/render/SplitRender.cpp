@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -73,6 +74,54 @@ pid_t StartPiece(const std::string& program, const RenderOptions& options, const
     return child;
 }
 
+// The pieces must be of the range's size and rate and hold its frames all:
+// ffmpeg would join others into a short or mixed video without a word.
+bool CheckPieces(const RenderOptions& options, int64_t frames, const std::vector<std::string>& pieces,
+                 std::string& error)
+{
+    const std::string ffprobe = FindProgram("ffprobe");
+    if (ffprobe.empty()) {
+        error = "ffprobe (part of ffmpeg) is not on PATH: the pieces cannot be checked before joining";
+        return false;
+    }
+    const std::string expected = std::to_string(options.width) + "x" + std::to_string(options.height) + " at " +
+                                 std::to_string(options.fps) + "/1";
+    int64_t total = 0;
+    for (const std::string& piece : pieces) {
+        std::string out;
+        if (!ReadProgram({ffprobe, "-v", "error", "-select_streams", "v:0", "-count_packets", "-show_entries",
+                          "stream=width,height,r_frame_rate,nb_read_packets", "-of", "csv=p=0", piece},
+                         out, error)) {
+            error = "cannot read the piece " + piece + ": " + error;
+            return false;
+        }
+        int width = 0, height = 0, rate = 0, base = 0;
+        long long count = 0;
+        if (std::sscanf(out.c_str(), "%d,%d,%d/%d,%lld", &width, &height, &rate, &base, &count) != 5) {
+            error = "the piece " + piece + " holds no video";
+            return false;
+        }
+        const std::string found = std::to_string(width) + "x" + std::to_string(height) + " at " +
+                                  std::to_string(rate) + "/" + std::to_string(base);
+        if (found != expected) {
+            error = "the piece " + piece + " is " + found + " frames per second, the range " + expected;
+            return false;
+        }
+        total += count;
+        if (total > frames) {
+            error = "the pieces up to " + piece + " hold " + std::to_string(total) + " frames, more than the " +
+                    std::to_string(frames) + " of the range";
+            return false;
+        }
+    }
+    if (total < frames) {
+        error = "the pieces up to " + pieces.back() + " hold " + std::to_string(total) + " frames, fewer than the " +
+                std::to_string(frames) + " of the range";
+        return false;
+    }
+    return true;
+}
+
 bool WaitForPiece(pid_t child)
 {
     int status = 0;
@@ -124,7 +173,8 @@ bool Join(const RenderOptions& options, const WholeRange& whole, const std::vect
     std::vector<std::string> pictures;
     const int64_t frames = FrameCount(whole.range, options.fps, whole.showEnd);
     const MusicTrack music{whole.musicPath, FirstFrameTime(whole.range, options.fps), 0.0};
-    const bool joined = PicturesOnly(options.ffmpeg, pieces, options.output, pictures, error) &&
+    const bool joined = CheckPieces(options, frames, pieces, error) &&
+                        PicturesOnly(options.ffmpeg, pieces, options.output, pictures, error) &&
                         WriteConcatList(list, pictures, error) &&
                         MuxPictures(options.ffmpeg, {"-f", "concat", "-safe", "0", "-i", list}, music,
                                     double(frames) / options.fps, options.output, error);
@@ -160,15 +210,32 @@ bool RenderVideoInPieces(const RenderOptions& options, std::string& error)
         children.push_back(child);
     }
     bool rendered = children.size() == ranges.size();
+    // A piece that cannot start dooms the render: the others stop at once.
+    if (!rendered)
+        for (pid_t child : children)
+            kill(child, SIGTERM);
     for (pid_t child : children)
         rendered = WaitForPiece(child) && rendered;
-    if (rendered)
-        rendered = Join(options, whole, pieces, error);
-    else if (error.empty())
-        error = "a piece could not be rendered (see the messages above)";
+    if (!rendered) {
+        if (error.empty())
+            error = "a piece could not be rendered (see the messages above)";
+        // A stopped piece leaves its encoder's file behind as well.
+        for (const std::string& piece : pieces) {
+            std::remove(piece.c_str());
+            std::remove((piece + ".pictures.mp4").c_str());
+        }
+        return false;
+    }
+    // The pieces are the costly part: a failed join (a full disk, say)
+    // leaves them for 'demotool join'.
+    if (!Join(options, whole, pieces, error)) {
+        error += "; the rendered pieces are kept for 'demotool join': " + pieces.front() +
+                 (pieces.size() > 1 ? " to " + pieces.back() : "");
+        return false;
+    }
     for (const std::string& piece : pieces)
         std::remove(piece.c_str());
-    return rendered;
+    return true;
 }
 
 bool JoinPieces(const RenderOptions& options, const std::vector<std::string>& pieces, std::string& error)

@@ -49,7 +49,7 @@ std::string Number(double value)
 
 } // namespace
 
-std::string FindFfmpeg()
+std::string FindProgram(const char* name)
 {
     const char* path = std::getenv("PATH");
     std::string rest = path ? path : "/usr/bin:/bin";
@@ -59,13 +59,49 @@ std::string FindFfmpeg()
         if (end == std::string::npos)
             end = rest.size();
         const std::string dir = end > start ? rest.substr(start, end - start) : ".";
-        const std::string candidate = dir + "/ffmpeg";
+        const std::string candidate = dir + "/" + name;
         struct stat info{};
         if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(candidate.c_str(), X_OK) == 0)
             return candidate;
         start = end + 1;
     }
     return {};
+}
+
+std::string FindFfmpeg()
+{
+    return FindProgram("ffmpeg");
+}
+
+bool ReadProgram(const std::vector<std::string>& arguments, std::string& output, std::string& error)
+{
+    int fds[2];
+    if (pipe(fds) != 0) {
+        error = std::string("cannot make a pipe: ") + std::strerror(errno);
+        return false;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    std::vector<char*> argv = ArgumentPointers(arguments);
+    pid_t child = -1;
+    const int result = posix_spawn(&child, arguments[0].c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    if (result == 0) {
+        char chunk[4096];
+        ssize_t got = 0;
+        while ((got = read(fds[0], chunk, sizeof chunk)) > 0 || (got < 0 && errno == EINTR))
+            if (got > 0)
+                output.append(chunk, size_t(got));
+    }
+    close(fds[0]);
+    if (result != 0) {
+        error = "cannot start " + arguments[0] + ": " + std::strerror(result);
+        return false;
+    }
+    return WaitFor(child, arguments[0], error);
 }
 
 bool RunProgram(const std::vector<std::string>& arguments, std::string& error)

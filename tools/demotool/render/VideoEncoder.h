@@ -6,7 +6,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+// The path of a program on PATH, empty when there is none.
+std::string FindProgram(const char* name);
 // The path of an ffmpeg on PATH, empty when there is none.
 std::string FindFfmpeg();
 
@@ -51,6 +54,8 @@ private:
 
 // Runs a program with these arguments and waits; true on exit status 0.
 bool RunProgram(const std::vector<std::string>& arguments, std::string& error);
+// The same, with what the program writes on standard output kept.
+bool ReadProgram(const std::vector<std::string>& arguments, std::string& output, std::string& error);
 
 struct MusicTrack {
     std::string path; // empty for none

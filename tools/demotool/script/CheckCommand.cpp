@@ -87,28 +87,24 @@ void CheckEvents(ScriptSession& session, std::vector<Warning>& warnings)
                                 std::to_string(lastTime) + " ms"});
 }
 
+const char* const kHelp =
+    "usage: demotool check SCRIPT\n\n"
+    "Reads SCRIPT as the player does, without GL or audio, and prints each fault as\n"
+    "SCRIPT:LINE: MESSAGE followed by the line after define expansion (pictures the\n"
+    "effects need at start-up and the script does not load are faults of the whole\n"
+    "script), then warnings: pictures or music that do not exist (paths relative to\n"
+    "the current directory), effect slots or indices out of range, patterns used but\n"
+    "never defined, events that never fire and an End before the last event.\n"
+    "Exit status: 0 without faults, 1 with faults or an unreadable file.\n";
+
 int RunCheck(int argc, char** argv)
 {
-    if (WantsHelp(argc, argv)) {
-        std::printf("usage: demotool check SCRIPT\n\n"
-                    "Reads SCRIPT as the player does, without GL or audio, and prints each fault as\n"
-                    "SCRIPT:LINE: MESSAGE followed by the line after define expansion, then warnings:\n"
-                    "pictures or music that do not exist (paths relative to the current directory),\n"
-                    "effect slots or indices out of range, patterns used but never defined, events\n"
-                    "that never fire and an End before the last event.\n"
-                    "Exit status: 0 without faults, 1 with faults or an unreadable file.\n");
-        return 0;
-    }
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: demotool check SCRIPT\n");
-        return 2;
-    }
+    if (argc != 2)
+        return RefuseArguments("check", "give one SCRIPT", "usage: demotool check SCRIPT\n");
     const char* script = argv[1];
     ScriptSession session;
-    if (!session.Load(script))
+    if (!session.LoadShow(script))
         return 1;
-
-    PrintFaults(script, session.Host().faults);
 
     std::vector<Warning> warnings;
     for (const PictureLoad& picture : session.Host().pictures)
@@ -126,6 +122,6 @@ int RunCheck(int argc, char** argv)
     return session.Ok() ? 0 : 1;
 }
 
-const Command check("check", "read a script as the player does and report faults and warnings", RunCheck);
+const Command check("check", "read a script as the player does and report faults and warnings", RunCheck, kHelp);
 
 } // namespace

@@ -14,22 +14,19 @@ void PrintEvent(int32_t i, const TimelineEvent& event)
                 JsonDouble(event.fadeFrom).c_str(), event.index);
 }
 
+const char* const kHelp =
+    "usage: demotool events SCRIPT\n\n"
+    "Reads SCRIPT as the player does, without pictures, music or message boxes, and\n"
+    "prints one JSON object per line: each fault, then each recorded event in table\n"
+    "order, then a summary with the start and end times and the tempo.\n"
+    "Numbers JSON cannot hold (from literals like 1e400) are the strings \"inf\",\n"
+    "\"-inf\" and \"nan\".\n"
+    "Exit status: 0 without faults, 1 with faults or an unreadable file.\n";
+
 int RunEvents(int argc, char** argv)
 {
-    if (WantsHelp(argc, argv)) {
-        std::printf("usage: demotool events SCRIPT\n\n"
-                    "Reads SCRIPT as the player does, without pictures, music or message boxes, and\n"
-                    "prints one JSON object per line: each fault, then each recorded event in table\n"
-                    "order, then a summary with the start and end times and the tempo.\n"
-                    "Numbers JSON cannot hold (from literals like 1e400) are the strings \"inf\",\n"
-                    "\"-inf\" and \"nan\".\n"
-                    "Exit status: 0 without faults, 1 with faults or an unreadable file.\n");
-        return 0;
-    }
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: demotool events SCRIPT\n");
-        return 2;
-    }
+    if (argc != 2)
+        return RefuseArguments("events", "give one SCRIPT", "usage: demotool events SCRIPT\n");
     ScriptSession session;
     if (!session.Load(argv[1]))
         return 1;
@@ -44,6 +41,6 @@ int RunEvents(int argc, char** argv)
     return session.Ok() ? 0 : 1;
 }
 
-const Command events("events", "list a script's faults and events as JSON lines", RunEvents);
+const Command events("events", "list a script's faults and events as JSON lines", RunEvents, kHelp);
 
 } // namespace

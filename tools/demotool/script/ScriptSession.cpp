@@ -1,5 +1,7 @@
 #include "tools/demotool/script/ScriptSession.h"
 
+#include "tools/demotool/script/StartUpNeeds.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -60,6 +62,30 @@ bool ScriptSession::Load(const char* path)
     return true;
 }
 
+bool ScriptSession::LoadShow(const char* path)
+{
+    if (!Load(path))
+        return false;
+    RequireStartUp();
+    PrintFaults(path, host.faults);
+    return true;
+}
+
+void ScriptSession::RequireStartUp()
+{
+    const auto loads = [&](const std::string& name) {
+        for (const PictureLoad& picture : host.pictures)
+            if (picture.handle == name)
+                return true;
+        return false;
+    };
+    const std::string missing = MissingPicturesFault(loads);
+    if (!missing.empty()) {
+        host.faults.push_back({missing, 0, ""});
+        ok = false;
+    }
+}
+
 void ScriptSession::Progress()
 {
     ++linesRead;
@@ -109,7 +135,10 @@ std::string FaultJson(const ScriptFault& fault)
 void PrintFaults(const char* script, const std::vector<ScriptFault>& faults)
 {
     for (const ScriptFault& fault : faults)
-        std::printf("%s:%d: %s\n%s\n", script, fault.line, fault.message.c_str(), fault.text.c_str());
+        if (fault.line == 0)
+            std::printf("%s: %s\n", script, fault.message.c_str());
+        else
+            std::printf("%s:%d: %s\n%s\n", script, fault.line, fault.message.c_str(), fault.text.c_str());
 }
 
 const char* EventKindName(EventKind kind)

@@ -54,6 +54,10 @@ public:
     // False, with a message on standard error, when the file cannot be read.
     bool Load(const char* path);
     bool Ok() const { return ok; }
+    // Load for a command that stands for the player: what the bundled effects
+    // need at start-up and the script does not load is a fault too, so that a
+    // script without faults starts. The faults are printed as PrintFaults does.
+    bool LoadShow(const char* path);
 
     Timeline& GetTimeline() { return *timeline; }
     const RecordingTimelineHost& Host() const { return host; }
@@ -61,6 +65,7 @@ public:
 
 private:
     void Progress() override;
+    void RequireStartUp();
 
     RecordingTimelineHost host;
     std::unique_ptr<Timeline> timeline;
@@ -75,7 +80,8 @@ private:
 std::string JsonString(const std::string& text);
 std::string JsonDouble(double value);
 std::string FaultJson(const ScriptFault& fault);
-// SCRIPT:LINE: MESSAGE and the expanded line, as a compiler reports errors.
+// SCRIPT:LINE: MESSAGE and the expanded line, as a compiler reports errors;
+// SCRIPT: MESSAGE for a fault of the whole script.
 void PrintFaults(const char* script, const std::vector<ScriptFault>& faults);
 const char* EventKindName(EventKind kind);
 const char* ValueTypeName(ValueType type);

@@ -75,25 +75,20 @@ void PrintFrame(Timeline& timeline)
     std::printf("%s}}\n", line.c_str());
 }
 
+const char* const kUsage = "usage: demotool trace SCRIPT STEP1,STEP2,...\n";
+const char* const kHelp =
+    "usage: demotool trace SCRIPT STEP1,STEP2,...\n\n"
+    "Reads SCRIPT as the player does, resets the timeline and advances it by each\n"
+    "step in milliseconds, printing after each one the clock, the pattern step\n"
+    "delivered and every parameter block that holds anything, as one JSON line.\n"
+    "Infinite and NaN values are the strings \"inf\", \"-inf\" and \"nan\".\n"
+    "Faults are printed as by 'demotool events' and end the trace with status 1.\n";
+
 int RunTrace(int argc, char** argv)
 {
-    const char* usage = "usage: demotool trace SCRIPT STEP1,STEP2,...\n";
-    if (WantsHelp(argc, argv)) {
-        std::printf("%s\n"
-                    "Reads SCRIPT as the player does, resets the timeline and advances it by each\n"
-                    "step in milliseconds, printing after each one the clock, the pattern step\n"
-                    "delivered and every parameter block that holds anything, as one JSON line.\n"
-                    "Infinite and NaN values are the strings \"inf\", \"-inf\" and \"nan\".\n"
-                    "Faults are printed as by 'demotool events' and end the trace with status 1.\n",
-                    usage);
-        return 0;
-    }
     std::vector<uint32_t> steps;
-    if (argc != 3 || !ParseSteps(argv[2], steps)) {
-        std::fprintf(stderr, "%s       steps are milliseconds from 0 to 4294967295, separated by commas\n",
-                     usage);
-        return 2;
-    }
+    if (argc != 3 || !ParseSteps(argv[2], steps))
+        return RefuseArguments("trace", "steps are milliseconds from 0 to 4294967295, separated by commas", kUsage);
     ScriptSession session;
     if (!session.Load(argv[1]))
         return 1;
@@ -113,6 +108,6 @@ int RunTrace(int argc, char** argv)
     return 0;
 }
 
-const Command trace("trace", "play a script by given frame times and print the parameter blocks", RunTrace);
+const Command trace("trace", "play a script by given frame times and print the parameter blocks", RunTrace, kHelp);
 
 } // namespace

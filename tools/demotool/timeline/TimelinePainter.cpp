@@ -224,16 +224,26 @@ void PaintMusic(cairo_t* cr, const MusicEnvelope& music, const TimelineLayout& l
 struct ValueRange {
     double low = 0.0;
     double high = 0.0;
-    double Unit(double value) const { return high > low ? (value - low) / (high - low) : 0.5; }
+    double Unit(double value) const
+    {
+        // A script may fade from or to an infinity (a literal like 1e400),
+        // or between two, which ends in NaN: drawn at the lane's top, floor
+        // or middle, the ramp's edge dashed.
+        if (std::isnan(value))
+            return 0.5;
+        if (std::isinf(value))
+            return value > 0.0 ? 1.0 : 0.0;
+        return high > low ? (value - low) / (high - low) : 0.5;
+    }
 };
 
 std::map<int32_t, ValueRange> FadeRanges(const EffectLane& lane)
 {
     std::map<int32_t, ValueRange> ranges;
     auto take = [&](int32_t index, double value) {
+        ValueRange& range = ranges[index];
         if (!std::isfinite(value))
             return;
-        ValueRange& range = ranges[index];
         range.low = std::min(range.low, value);
         range.high = std::max(range.high, value);
     };
@@ -266,8 +276,8 @@ void PaintFades(cairo_t* cr, const EffectLane& lane, const LaneRow& row, const T
     for (const LaneFade& fade : lane.fades) {
         const ValueRange& range = ranges.at(fade.index);
         const double x0 = axis.XOf(fade.span.start), x1 = std::max(axis.XOf(fade.span.end), x0 + 1.0);
-        const double y0 = floor - range.Unit(std::isfinite(fade.from) ? fade.from : 0.0) * height;
-        const double y1 = floor - range.Unit(std::isfinite(fade.to) ? fade.to : 0.0) * height;
+        const double y0 = floor - range.Unit(fade.from) * height;
+        const double y1 = floor - range.Unit(fade.to) * height;
         cairo_move_to(cr, x0, floor);
         cairo_line_to(cr, x0, y0);
         cairo_line_to(cr, x1, y1);
@@ -279,7 +289,10 @@ void PaintFades(cairo_t* cr, const EffectLane& lane, const LaneRow& row, const T
         cairo_line_to(cr, x1, y1);
         cairo_set_line_width(cr, 1.5);
         SetColour(cr, {1.0, 1.0, 1.0}, 0.85);
+        const double dash[] = {3.0, 3.0};
+        cairo_set_dash(cr, dash, std::isfinite(fade.from) && std::isfinite(fade.to) ? 0 : 2, 0.0);
         cairo_stroke(cr);
+        cairo_set_dash(cr, nullptr, 0, 0.0);
     }
 }
 
