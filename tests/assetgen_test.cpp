@@ -2,13 +2,13 @@
 #include "DetMath.h"
 #include "HeartSculpture.h"
 #include "OggEncoder.h"
-#include "PngFile.h"
 #include "Pictures.h"
 #include "Song.h"
 #include "TextRenderer.h"
 #include "ShowScript.h"
 #include "Synth.h"
 #include "ThreeDsWriter.h"
+#include "resources/PngEncoder.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -402,16 +402,27 @@ TEST(AssetgenPictures, PngRoundTripKeepsPixels)
 {
     const std::vector<uint8_t> rgba = {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 10, 20, 30, 40};
     std::vector<uint8_t> png;
-    ASSERT_TRUE(EncodePngRgba(2, 2, rgba, png));
+    std::string error;
+    ASSERT_TRUE(EncodePngRgba(2, 2, rgba, png, error)) << error;
     Picture decoded;
     ASSERT_TRUE(DecodePng(png.data(), png.size(), nullptr, decoded));
     EXPECT_EQ(decoded.width, 2);
     EXPECT_EQ(decoded.height, 2);
     EXPECT_EQ(decoded.rgba, rgba);
     std::vector<uint8_t> again;
-    ASSERT_TRUE(EncodePngRgba(2, 2, rgba, again));
+    ASSERT_TRUE(EncodePngRgba(2, 2, rgba, again, error));
     EXPECT_EQ(png, again);
-    EXPECT_FALSE(EncodePngRgba(3, 2, rgba, png));
+    EXPECT_FALSE(EncodePngRgba(3, 2, rgba, png, error));
+    EXPECT_EQ(error, "picture size does not match its pixels");
+
+    PngContent content;
+    content.width = 1;
+    content.height = 1;
+    content.colourType = 2;
+    content.bitDepth = 4;
+    content.samples = rgba;
+    EXPECT_FALSE(EncodePng(content, png, error));
+    EXPECT_EQ(error, "PNG has no colour type 2 at 4 bits");
 }
 
 TEST(AssetgenPictures, CanvasIsUprightAndTransparentPixelsTakeNearbyColour)
