@@ -273,6 +273,27 @@ TEST(AssetgenPictures, TextIsCentredWhereAsked)
     EXPECT_NEAR(text.Width(canvas, "HEART", 30, 10.0) - text.Width(canvas, "HEART", 30), 40.0, 1.0);
 }
 
+// The overlay's "125 BPM" is 13 units high on a screen picture, whose pixels
+// are 1.25 by 0.94 units. A 2 stays a 2 there only while its arc and diagonal
+// shine nearly like its foot: every row from its top to its foot holds a pixel
+// well covered. (Letters start on whole pixels, so one position tells all.)
+TEST(AssetgenPictures, SmallDigitsKeepEveryStrokeBright)
+{
+    TextRenderer text;
+    ASSERT_TRUE(text.Open(kFontSans));
+    const Mask two = text.Line(Canvas(512, 512, 640.0, 480.0), "2", 13, 84.0, 46.0);
+    std::vector<float> brightest(size_t(two.height), 0.0f);
+    for (int y = 0; y < two.height; ++y)
+        for (int x = 0; x < two.width; ++x)
+            brightest[size_t(y)] = std::max(brightest[size_t(y)], two.At(x, y));
+    const auto solid = [](float v) { return v > 0.9f; };
+    const auto top = std::find_if(brightest.begin(), brightest.end(), solid);
+    const auto foot = std::find_if(brightest.rbegin(), brightest.rend(), solid).base();
+    ASSERT_GE(foot - top, 9);
+    for (auto row = top; row != foot; ++row)
+        EXPECT_GT(*row, 0.7f) << "row " << row - brightest.begin();
+}
+
 TEST(AssetgenPictures, EveryPictureTheShowNeedsIsMade)
 {
     const std::vector<NamedPicture> pictures = MakePictures();
