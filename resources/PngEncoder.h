@@ -17,9 +17,10 @@ enum class PngCompression {
     Smallest, // files that are committed: zlib level 9, the best filter per row
 };
 
-// Any kind of PNG, described in the file's own terms. Samples go rows from
-// the top, one byte each at 8 bits and below (the encoder packs the smaller
-// ones), two big-endian bytes at 16; palette pictures hold indices.
+// Any kind of PNG, described in the file's own terms. The samples, which the
+// caller keeps, go rows from the top, one byte each at 8 bits and below (the
+// encoder packs the smaller ones), two big-endian bytes at 16; palette
+// pictures hold indices.
 struct PngContent {
     int32_t width = 0;
     int32_t height = 0;
