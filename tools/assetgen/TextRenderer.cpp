@@ -130,7 +130,8 @@ Mask TextRenderer::Line(const Canvas& canvas, const std::string& text, double si
                 if (x < 0 || y < 0 || x >= mask.width || y >= mask.height) {
                     continue;
                 }
-                const float v = CoverageOf(glyph->bitmap.buffer[row * static_cast<unsigned>(glyph->bitmap.pitch) + column]);
+                const unsigned pitch = static_cast<unsigned>(glyph->bitmap.pitch);
+                const float v = CoverageOf(glyph->bitmap.buffer[row * pitch + column]);
                 mask.At(x, y) = std::max(mask.At(x, y), v);
             }
         }
