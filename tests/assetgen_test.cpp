@@ -2,13 +2,13 @@
 #include "DetMath.h"
 #include "HeartSculpture.h"
 #include "OggEncoder.h"
-#include "PngFile.h"
 #include "Pictures.h"
 #include "Song.h"
 #include "TextRenderer.h"
 #include "ShowScript.h"
 #include "Synth.h"
 #include "ThreeDsWriter.h"
+#include "resources/PngEncoder.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -273,6 +273,27 @@ TEST(AssetgenPictures, TextIsCentredWhereAsked)
     EXPECT_NEAR(text.Width(canvas, "HEART", 30, 10.0) - text.Width(canvas, "HEART", 30), 40.0, 1.0);
 }
 
+// The overlay's "125 BPM" is 13 units high on a screen picture, whose pixels
+// are 1.25 by 0.94 units. A 2 stays a 2 there only while its arc and diagonal
+// shine nearly like its foot: every row from its top to its foot holds a pixel
+// well covered. (Letters start on whole pixels, so one position tells all.)
+TEST(AssetgenPictures, SmallDigitsKeepEveryStrokeBright)
+{
+    TextRenderer text;
+    ASSERT_TRUE(text.Open(kFontSans));
+    const Mask two = text.Line(Canvas(512, 512, 640.0, 480.0), "2", 13, 84.0, 46.0);
+    std::vector<float> brightest(size_t(two.height), 0.0f);
+    for (int y = 0; y < two.height; ++y)
+        for (int x = 0; x < two.width; ++x)
+            brightest[size_t(y)] = std::max(brightest[size_t(y)], two.At(x, y));
+    const auto solid = [](float v) { return v > 0.9f; };
+    const auto top = std::find_if(brightest.begin(), brightest.end(), solid);
+    const auto foot = std::find_if(brightest.rbegin(), brightest.rend(), solid).base();
+    ASSERT_GE(foot - top, 9);
+    for (auto row = top; row != foot; ++row)
+        EXPECT_GT(*row, 0.7f) << "row " << row - brightest.begin();
+}
+
 TEST(AssetgenPictures, EveryPictureTheShowNeedsIsMade)
 {
     const std::vector<NamedPicture> pictures = MakePictures();
@@ -402,16 +423,27 @@ TEST(AssetgenPictures, PngRoundTripKeepsPixels)
 {
     const std::vector<uint8_t> rgba = {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 10, 20, 30, 40};
     std::vector<uint8_t> png;
-    ASSERT_TRUE(EncodePngRgba(2, 2, rgba, png));
+    std::string error;
+    ASSERT_TRUE(EncodePngRgba(2, 2, rgba, png, error)) << error;
     Picture decoded;
     ASSERT_TRUE(DecodePng(png.data(), png.size(), nullptr, decoded));
     EXPECT_EQ(decoded.width, 2);
     EXPECT_EQ(decoded.height, 2);
     EXPECT_EQ(decoded.rgba, rgba);
     std::vector<uint8_t> again;
-    ASSERT_TRUE(EncodePngRgba(2, 2, rgba, again));
+    ASSERT_TRUE(EncodePngRgba(2, 2, rgba, again, error));
     EXPECT_EQ(png, again);
-    EXPECT_FALSE(EncodePngRgba(3, 2, rgba, png));
+    EXPECT_FALSE(EncodePngRgba(3, 2, rgba, png, error));
+    EXPECT_EQ(error, "picture size does not match its pixels");
+
+    PngContent content;
+    content.width = 1;
+    content.height = 1;
+    content.colourType = 2;
+    content.bitDepth = 4;
+    content.samples = rgba;
+    EXPECT_FALSE(EncodePng(content, png, error));
+    EXPECT_EQ(error, "PNG has no colour type 2 at 4 bits");
 }
 
 TEST(AssetgenPictures, CanvasIsUprightAndTransparentPixelsTakeNearbyColour)

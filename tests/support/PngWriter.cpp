@@ -1,9 +1,13 @@
 #include "tests/support/PngWriter.h"
 
+#include "resources/PngEncoder.h"
+
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <unistd.h>
 
 uint32_t PngPicture::Channels() const
@@ -23,76 +27,39 @@ uint32_t PngPicture::Channels() const
 
 namespace {
 
-void AppendBytes(png_structp png, png_bytep data, size_t length)
+// One byte per sample below 8 bits (the encoder packs them), big-endian pairs at 16.
+std::vector<uint8_t> SampleBytes(const PngPicture& picture)
 {
-    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + length);
-}
-
-void Flush(png_structp) {}
-
-// One byte per sample below 8 bits (libpng packs them), big-endian pairs at 16.
-std::vector<uint8_t> RowBytes(const PngPicture& picture, uint32_t y)
-{
-    const uint32_t perRow = picture.width * picture.Channels();
-    std::vector<uint8_t> row;
-    for (uint32_t i = 0; i < perRow; ++i) {
-        const uint16_t sample = picture.samples[size_t(y) * perRow + i];
+    std::vector<uint8_t> bytes;
+    for (const uint16_t sample : picture.samples) {
         if (picture.bitDepth == 16)
-            row.push_back(uint8_t(sample >> 8));
-        row.push_back(uint8_t(sample));
+            bytes.push_back(uint8_t(sample >> 8));
+        bytes.push_back(uint8_t(sample));
     }
-    return row;
-}
-
-void WriteHeader(png_structp png, png_infop info, const PngPicture& picture)
-{
-    png_set_IHDR(png, info, picture.width, picture.height, picture.bitDepth, picture.colorType,
-                 picture.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    if (picture.colorType == PNG_COLOR_TYPE_PALETTE) {
-        std::vector<png_color> entries;
-        for (size_t i = 0; i + 2 < picture.palette.size(); i += 3)
-            entries.push_back({picture.palette[i], picture.palette[i + 1], picture.palette[i + 2]});
-        png_set_PLTE(png, info, entries.data(), int(entries.size()));
-        if (!picture.paletteAlpha.empty())
-            png_set_tRNS(png, info, picture.paletteAlpha.data(), int(picture.paletteAlpha.size()), nullptr);
-    } else if (picture.hasTransparentColour) {
-        png_color_16 colour{};
-        colour.gray = picture.transparent[0];
-        colour.red = picture.transparent[0];
-        colour.green = picture.transparent[1];
-        colour.blue = picture.transparent[2];
-        png_set_tRNS(png, info, nullptr, 0, &colour);
-    }
-    png_write_info(png, info);
-    if (picture.bitDepth < 8)
-        png_set_packing(png);
+    return bytes;
 }
 
 } // namespace
 
 std::vector<uint8_t> EncodePng(const PngPicture& picture)
 {
+    const std::vector<uint8_t> samples = SampleBytes(picture);
+    PngContent content;
+    content.width = int32_t(picture.width);
+    content.height = int32_t(picture.height);
+    content.colourType = picture.colorType;
+    content.bitDepth = picture.bitDepth;
+    content.interlaced = picture.interlaced;
+    content.samples = samples;
+    content.palette = picture.palette;
+    content.paletteAlpha = picture.paletteAlpha;
+    content.hasTransparentColour = picture.hasTransparentColour;
+    std::copy(std::begin(picture.transparent), std::end(picture.transparent), content.transparent);
+    // The filter chosen row by row, so decoders meet more than one.
+    content.compression = PngCompression::Smallest;
     std::vector<uint8_t> out;
-    std::vector<std::vector<uint8_t>> rows;
-    for (uint32_t y = 0; y < picture.height; ++y)
-        rows.push_back(RowBytes(picture, y));
-    std::vector<png_bytep> rowPointers;
-    for (auto& row : rows)
-        rowPointers.push_back(row.data());
-
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return {};
-    }
-    png_set_write_fn(png, &out, AppendBytes, Flush);
-    WriteHeader(png, info, picture);
-    png_write_image(png, rowPointers.data());
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
+    std::string error;
+    EncodePng(content, out, error);
     return out;
 }
 
@@ -107,12 +74,9 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
 
 bool WriteRgbaPng(const std::string& path, uint32_t width, uint32_t height, const std::vector<uint8_t>& rgba)
 {
-    PngPicture picture;
-    picture.width = width;
-    picture.height = height;
-    picture.samples.assign(rgba.begin(), rgba.end());
-    const std::vector<uint8_t> bytes = EncodePng(picture);
-    return !bytes.empty() && WriteFile(path, bytes);
+    std::vector<uint8_t> bytes;
+    std::string error;
+    return EncodePngRgba(int32_t(width), int32_t(height), rgba, bytes, error) && WriteFile(path, bytes);
 }
 
 namespace {

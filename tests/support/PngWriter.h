@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-// Writes PNG files of every kind with libpng, so tests make their own
-// pictures and know exactly what they hold.
+// PNG files of every kind, made with the player's encoder from sample values,
+// so tests make their own pictures and know exactly what they hold.
 struct PngPicture {
     uint32_t width = 0;
     uint32_t height = 0;

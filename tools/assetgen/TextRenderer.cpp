@@ -1,15 +1,40 @@
 #include "TextRenderer.h"
 
+#include "DetMath.h"
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 
 const char* const kFontSansBold = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
 const char* const kFontSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 const char* const kFontSerif = "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf";
+
+namespace {
+
+// FreeType's coverage is linear in area, but the player blends in the screen's
+// gamma-encoded values, where half coverage of a light letter on a dark ground
+// looks far dimmer than half as bright. The strokes a small letter draws across
+// pixels (a 2's arc and diagonal) then fade, while those on whole pixels (its
+// foot, a 1's stem) stay bright, and a 2 reads as a 1. Encoding coverage with
+// the display's gamma of about 2.2 gives every stroke its weight back.
+float CoverageOf(unsigned char value)
+{
+    static const std::array<float, 256> table = [] {
+        std::array<float, 256> encoded{};
+        for (size_t i = 1; i < encoded.size(); ++i) {
+            encoded[i] = static_cast<float>(detmath::Pow(static_cast<double>(i) / 255.0, 1.0 / 2.2));
+        }
+        return encoded;
+    }();
+    return table[value];
+}
+
+} // namespace
 
 TextRenderer::TextRenderer()
 {
@@ -105,7 +130,8 @@ Mask TextRenderer::Line(const Canvas& canvas, const std::string& text, double si
                 if (x < 0 || y < 0 || x >= mask.width || y >= mask.height) {
                     continue;
                 }
-                const float v = glyph->bitmap.buffer[row * static_cast<unsigned>(glyph->bitmap.pitch) + column] / 255.0f;
+                const unsigned pitch = static_cast<unsigned>(glyph->bitmap.pitch);
+                const float v = CoverageOf(glyph->bitmap.buffer[row * pitch + column]);
                 mask.At(x, y) = std::max(mask.At(x, y), v);
             }
         }

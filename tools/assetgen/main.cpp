@@ -4,11 +4,11 @@
 #include "HeartSculpture.h"
 #include "OggEncoder.h"
 #include "Pictures.h"
-#include "PngFile.h"
 #include "ShowScript.h"
 #include "Song.h"
 #include "Synth.h"
 #include "ThreeDsWriter.h"
+#include "resources/PngEncoder.h"
 
 #include <cstdio>
 #include <cstring>
@@ -27,8 +27,13 @@ bool WritePictures(const std::string& directory)
     }
     for (const NamedPicture& picture : pictures) {
         std::vector<uint8_t> png;
-        if (!EncodePngRgba(picture.canvas.PixelWidth(), picture.canvas.PixelHeight(), picture.canvas.ToRgba8(), png) ||
-            !WriteFileBytes(directory + "/" + picture.fileName, png)) {
+        std::string error;
+        if (!EncodePngRgba(picture.canvas.PixelWidth(), picture.canvas.PixelHeight(), picture.canvas.ToRgba8(), png,
+                           error)) {
+            std::fprintf(stderr, "assetgen: %s: %s\n", picture.fileName.c_str(), error.c_str());
+            return false;
+        }
+        if (!WriteFileBytes(directory + "/" + picture.fileName, png)) {
             return false;
         }
     }
