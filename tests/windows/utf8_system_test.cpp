@@ -1,8 +1,10 @@
 // Windows reads plain char text in the ANSI code page: music, pictures and
 // scripts named outside it must still open by their UTF-8 names, in a folder
-// named outside it too.
+// named outside it too, and message boxes must reach Windows' own box whole.
 #include "platform/AudioLayer.h"
 #include "platform/FileRead.h"
+#include "platform/MessageBox.h"
+#include "platform/windows/SystemMessageBox.h"
 #include "resources/PngDecoder.h"
 #include "tests/support/PngWriter.h"
 
@@ -70,6 +72,21 @@ protected:
     const fs::path folder = fs::temp_directory_path() / u8"Ordner-Ключ-☃";
 };
 
+struct AskedBox {
+    std::wstring text, caption;
+    unsigned style = 0;
+    int answer = 0;
+};
+AskedBox asked;
+
+int AskBox(const wchar_t* text, const wchar_t* caption, unsigned style)
+{
+    asked.text = text;
+    asked.caption = caption;
+    asked.style = style;
+    return asked.answer;
+}
+
 } // namespace
 
 TEST_F(Utf8Files, MusicAndPicturesOpen)
@@ -115,4 +132,19 @@ TEST_F(Utf8Files, WholeFilesReadAsTheyAre)
     EXPECT_EQ(ReadWholeFile(path.c_str(), bytes, text.size() - 1), FileRead::TooLarge);
     EXPECT_EQ(ReadWholeFile(Utf8(folder / u8"missing.txt").c_str(), bytes), FileRead::CannotOpen);
     EXPECT_EQ(ReadWholeFile("\xC3(", bytes), FileRead::CannotOpen) << "not UTF-8";
+}
+
+TEST(Utf8MessageBox, WindowsOwnBoxAsksWithItsQuestionIcon)
+{
+    SetMessageBoxSink(nullptr);
+    SetWideMessageBoxFunction(AskBox);
+    const unsigned question = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
+    asked.answer = IDYES;
+    EXPECT_EQ(MessageBoxA("Plein écran ? ☃", "Fullscreen", question), IDYES);
+    EXPECT_EQ(asked.text, L"Plein \u00e9cran ? \u2603");
+    EXPECT_EQ(asked.caption, L"Fullscreen");
+    EXPECT_EQ(asked.style, 0x124u) << "Windows' MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2";
+    asked.answer = 0;
+    EXPECT_EQ(MessageBoxA("Fullscreen?", "Fullscreen", question), IDNO) << "no box: the default button";
+    SetWideMessageBoxFunction(nullptr);
 }
