@@ -4,6 +4,7 @@
 #include "demo/CNumbers.h"
 #include "demo/ProgressListener.h"
 #include "demo/TimelineHost.h"
+#include "platform/FileRead.h"
 
 #include <algorithm>
 #include <cmath>
@@ -38,17 +39,8 @@ bool IsTrimmed(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 
 bool Timeline::Load(const char* path, ImageRegistry* registry)
 {
-    FILE* file = std::fopen(path, "rb");
-    if (!file)
-        return false;
     std::string bytes;
-    char chunk[4096];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof(chunk), file)) > 0)
-        bytes.append(chunk, got);
-    const bool readFailed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (readFailed)
+    if (ReadWholeFile(path, bytes) != FileRead::Ok)
         return false;
     return LoadFromMemory(bytes.data(), bytes.size(), registry);
 }

@@ -3,14 +3,15 @@
 #include "platform/AudioLayer.h"
 #include "platform/AudioLayerState.h"
 
+#include "platform/FileRead.h"
 #include "platform/FlacCheck.h"
 #include "platform/MusicFormat.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <vector>
 
 namespace audio {
@@ -49,20 +50,24 @@ Mix_MusicType MixerType(MusicFormat format)
     return MUS_NONE;
 }
 
-bool IsRegularFile(const char* path)
+// A directory opens as a file on some systems; it is no music.
+SDL_RWops* OpenMusicFile(const char* path)
 {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
+    std::FILE* file = OpenFileForReading(path);
+    if (file && !IsRegularFile(file)) {
+        std::fclose(file);
+        return nullptr;
+    }
+    SDL_RWops* source = file ? SDL_RWFromFP(file, SDL_TRUE) : nullptr;
+    if (file && !source)
+        std::fclose(file);
+    return source;
 }
 
 SDL_RWops* OpenSource(bool inMemory, const void* file, uint32_t length, int* code)
 {
-    SDL_RWops* source = nullptr;
-    if (inMemory) {
-        source = SDL_RWFromConstMem(file, static_cast<int>(length));
-    } else if (IsRegularFile(static_cast<const char*>(file))) {
-        source = SDL_RWFromFile(static_cast<const char*>(file), "rb");
-    }
+    SDL_RWops* source = inMemory ? SDL_RWFromConstMem(file, static_cast<int>(length))
+                                 : OpenMusicFile(static_cast<const char*>(file));
     *code = source ? kAudioOk : (inMemory ? kAudioErrorMemory : kAudioErrorFileOpen);
     return source;
 }

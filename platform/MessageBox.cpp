@@ -1,4 +1,7 @@
 #include "platform/MessageBox.h"
+#ifdef _WIN32
+#include "platform/windows/SystemMessageBox.h"
+#endif
 
 #include <SDL.h>
 
@@ -13,6 +16,7 @@ int DefaultAnswer(unsigned style)
     return IDOK;
 }
 
+#ifndef _WIN32
 Uint32 IconFlags(unsigned style)
 {
     if (style & MB_ICONERROR)
@@ -22,33 +26,45 @@ Uint32 IconFlags(unsigned style)
     return SDL_MESSAGEBOX_INFORMATION;
 }
 
-// SDL shows a box only where a display exists; it returns an error on the
-// offscreen and dummy drivers, and then the default button is the answer.
+// The button pressed, or 0 or less when no box could be shown.
+int ShowSdlBox(const char* text, const char* caption, unsigned style)
+{
+    const bool yesNo = (style & MB_YESNO) != 0;
+    const bool noIsDefault = (style & MB_DEFBUTTON2) != 0;
+
+    SDL_MessageBoxButtonData buttons[2];
+    int count = 0;
+    if (yesNo) {
+        buttons[count++] = {noIsDefault ? 0u : Uint32(SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT), IDYES, "Yes"};
+        buttons[count++] = {noIsDefault ? Uint32(SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT) : 0u, IDNO, "No"};
+        buttons[noIsDefault ? 1 : 0].flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+    } else {
+        buttons[count++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
+                            IDOK, "OK"};
+    }
+    const SDL_MessageBoxData data{IconFlags(style), nullptr, caption, text, count, buttons, nullptr};
+    int answer = 0;
+    return SDL_ShowMessageBox(&data, &answer) == 0 ? answer : 0;
+}
+#endif
+
+// Windows' own box where there is one (SDL's has no question icon), SDL's
+// elsewhere. Neither shows on the offscreen and dummy drivers, and then the
+// default button is the answer.
 class SystemMessageBoxes final : public MessageBoxSink {
 public:
     int Show(const char* text, const char* caption, unsigned style) override
     {
         std::fprintf(stderr, "%s: %s\n", caption, text);
         std::fflush(stderr);
-        const int fallback = DefaultAnswer(style);
-        const bool yesNo = (style & MB_YESNO) != 0;
-        const bool noIsDefault = (style & MB_DEFBUTTON2) != 0;
-
-        SDL_MessageBoxButtonData buttons[2];
-        int count = 0;
-        if (yesNo) {
-            buttons[count++] = {noIsDefault ? 0u : Uint32(SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT), IDYES, "Yes"};
-            buttons[count++] = {noIsDefault ? Uint32(SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT) : 0u, IDNO, "No"};
-            buttons[noIsDefault ? 1 : 0].flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
-        } else {
-            buttons[count++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
-                                IDOK, "OK"};
-        }
-        const SDL_MessageBoxData data{IconFlags(style), nullptr, caption, text, count, buttons, nullptr};
-        int answer = 0;
-        if (!CanShowBoxes() || SDL_ShowMessageBox(&data, &answer) != 0 || answer <= 0)
-            return fallback;
-        return answer;
+        if (!CanShowBoxes())
+            return DefaultAnswer(style);
+#ifdef _WIN32
+        const int answer = ShowSystemMessageBox(text, caption, style);
+#else
+        const int answer = ShowSdlBox(text, caption, style);
+#endif
+        return answer > 0 ? answer : DefaultAnswer(style);
     }
 
 private:

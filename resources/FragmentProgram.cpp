@@ -1,11 +1,12 @@
 #include "resources/FragmentProgram.h"
 
+#include "platform/FileRead.h"
 #include "platform/Window.h"
 #include "resources/ProgramResources.h"
 
 #include <cstdio>
 #include <cstring>
-#include <vector>
+#include <string>
 
 namespace {
 
@@ -13,32 +14,6 @@ template <typename Function>
 Function Fetch(const char* name)
 {
     return reinterpret_cast<Function>(platform::GetProcAddress(name));
-}
-
-// The whole file, or false when it cannot be opened, read or is too long to
-// be a program.
-bool ReadWholeFile(const char* path, std::vector<char>& text)
-{
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file)
-        return false;
-    text.clear();
-    char chunk[4096];
-    bool ok = true;
-    while (ok) {
-        const size_t got = std::fread(chunk, 1, sizeof chunk, file);
-        text.insert(text.end(), chunk, chunk + got);
-        if (text.size() > FragmentProgram::kMaxFileSize) {
-            std::fprintf(stderr, "fragment program %s: longer than %zu bytes, not loaded\n", path,
-                         FragmentProgram::kMaxFileSize);
-            ok = false;
-        }
-        if (got < sizeof chunk)
-            break;
-    }
-    ok = ok && !std::ferror(file);
-    std::fclose(file);
-    return ok;
 }
 
 } // namespace
@@ -78,12 +53,14 @@ bool FragmentProgram::LoadFromFile(int32_t slot, const char* path)
 {
     if (!Ready() || !ValidSlot(slot) || !path)
         return false;
-    std::vector<char> text;
-    if (!ReadWholeFile(path, text))
+    std::string text;
+    const FileRead read = ReadWholeFile(path, text, kMaxFileSize);
+    if (read == FileRead::TooLarge)
+        std::fprintf(stderr, "fragment program %s: longer than %zu bytes, not loaded\n", path, kMaxFileSize);
+    if (read != FileRead::Ok)
         return false;
-    const size_t length = text.size();
-    text.push_back('\0');
-    return Compile(slot, text.data(), length, path);
+    // A string keeps a zero after its end, as Compile needs.
+    return Compile(slot, text.c_str(), text.size(), path);
 }
 
 // The driver gets the text's length, but Mesa also reads it up to a zero (to

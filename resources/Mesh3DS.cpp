@@ -1,5 +1,6 @@
 #include "resources/Mesh3DS.h"
 
+#include "platform/FileRead.h"
 #include "resources/ImageRegistry.h"
 #include "resources/MeshReader.h"
 
@@ -46,7 +47,7 @@ uint32_t ChunkLength(const uint8_t* header)
 // mesh ends. False, with the system's reason, when the file cannot be read.
 bool ReadMeshFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& reason)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = OpenFileForReading(path.c_str());
     if (file == nullptr) {
         reason = std::strerror(errno);
         return false;

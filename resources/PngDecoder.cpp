@@ -1,5 +1,7 @@
 #include "resources/PngDecoder.h"
 
+#include "platform/FileRead.h"
+
 #include <png.h>
 
 #include <cstdio>
@@ -159,40 +161,20 @@ bool DecodePng(const uint8_t* data, size_t size, const PngDecodeOptions& options
 namespace {
 
 // Compressed pictures never come near this; a bigger file is not one of ours.
-constexpr long kMaxPngFileBytes = 512L * 1024 * 1024;
-
-bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes, std::string& error)
-{
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) {
-        error = "cannot open the file";
-        return false;
-    }
-    long length = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0)
-        length = std::ftell(file);
-    if (length < 0 || length > kMaxPngFileBytes || std::fseek(file, 0, SEEK_SET) != 0) {
-        std::fclose(file);
-        error = length > kMaxPngFileBytes ? "file is too large" : "cannot read the file";
-        return false;
-    }
-    bytes.resize(size_t(length));
-    const size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-    if (got != bytes.size()) {
-        error = "cannot read the file";
-        return false;
-    }
-    return true;
-}
+constexpr size_t kMaxPngFileBytes = size_t(512) << 20;
 
 } // namespace
 
 bool DecodePngFile(const char* path, const PngDecodeOptions& options, PngImage& image, std::string& error)
 {
     image = PngImage{};
-    std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes, error))
-        return false;
-    return DecodePng(bytes.data(), bytes.size(), options, image, error);
+    std::string bytes;
+    switch (ReadWholeFile(path, bytes, kMaxPngFileBytes)) {
+    case FileRead::Ok:
+        return DecodePng(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), options, image, error);
+    case FileRead::CannotOpen: error = "cannot open the file"; break;
+    case FileRead::CannotRead: error = "cannot read the file"; break;
+    case FileRead::TooLarge: error = "file is too large"; break;
+    }
+    return false;
 }

@@ -54,7 +54,7 @@ pass() { echo "  $*"; passes=$((passes + 1)); }
 fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
 
 echo "Unit tests under Wine"
-for test in keyboard_test crt_random_test crt_random_system_test timeline_script_test \
+for test in keyboard_test crt_random_test crt_random_system_test utf8_system_test timeline_script_test \
             timeline_playback_test mesh_reader_test png_decode_test show_folder_test; do
   if wine "$build_dir/tests/windows/$test.exe" --gtest_brief=1 >"$work/$test.log" 2>&1; then
     pass "$test: $(grep -o '[0-9]* tests\? from [0-9]* test suites\? ran' "$work/$test.log" | head -1), passed"

@@ -75,19 +75,20 @@ mkdir -p "$sources"
   [ -f "${name}_$version.dsc" ] || { log "could not fetch the source of $package"; exit 1; }
 done)
 
-# Prefixes of other versions or recipes are of no more use.
-find "$cache" -mindepth 1 -maxdepth 1 -name 'sdl2-*' -exec rm -rf {} +
+# Built beside the cache and put in its place only when whole: a failed or
+# interrupted build leaves the libraries that were there.
 work=$(mktemp -d "$cache/work.XXXXXX")
 trap 'rm -rf "$work"' EXIT
+stage=$work/prefix
 for dsc in "$sources"/libsdl2_$sdl_version.dsc "$sources"/libsdl2-mixer_$mixer_version.dsc \
            "$sources"/libpng1.6_$png_version.dsc; do
   dpkg-source --no-check -x "$dsc" "$work/$(basename "$dsc" .dsc)" >/dev/null
 done
 
 jobs=$(nproc)
-cross=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix"
+cross=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$stage"
        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchains/mingw-w64-x86_64.cmake"
-       -DDEMO_WINDOWS_PREFIX="$prefix" -Wno-dev)
+       -DDEMO_WINDOWS_PREFIX="$stage" -Wno-dev)
 build() { # name, source folder, options...
   local name=$1 source=$2
   shift 2
@@ -121,5 +122,11 @@ build libpng "$work/libpng1.6_$png_version" \
 # GoogleTest from the sources that libgtest-dev ships.
 build googletest /usr/src/googletest -DBUILD_SHARED_LIBS=OFF -Dgtest_disable_pthreads=ON
 
-touch "$prefix/.complete"
+# The pkg-config files name the folder they were installed in.
+{ grep -rlIF "$stage" "$stage" || true; } | xargs -r sed -i "s|$stage|$prefix|g"
+touch "$stage/.complete"
+rm -rf "$prefix"
+mv -T "$stage" "$prefix"
+# Prefixes of other versions or recipes are of no more use.
+find "$cache" -mindepth 1 -maxdepth 1 -name 'sdl2-*' ! -path "$prefix" -exec rm -rf {} +
 echo "$prefix"

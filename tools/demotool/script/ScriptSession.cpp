@@ -1,5 +1,6 @@
 #include "tools/demotool/script/ScriptSession.h"
 
+#include "platform/FileRead.h"
 #include "tools/demotool/script/StartUpNeeds.h"
 
 #include <cerrno>
@@ -42,20 +43,11 @@ bool ScriptSession::Load(const char* path)
     // Read here rather than by the timeline, which only says that it read
     // nothing: the user learns of a directory or an unreadable file as of a
     // missing one. Read once, so that a pipe gives its text to the timeline.
-    FILE* file = std::fopen(path, "rb");
-    if (!file) {
-        std::fprintf(stderr, "demotool: cannot open '%s': %s\n", path, std::strerror(errno));
-        return false;
-    }
     std::string bytes;
-    char chunk[4096];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof(chunk), file)) > 0)
-        bytes.append(chunk, got);
-    const int readError = std::ferror(file) ? errno : 0;
-    std::fclose(file);
-    if (readError != 0) {
-        std::fprintf(stderr, "demotool: cannot read '%s': %s\n", path, std::strerror(readError));
+    const FileRead read = ReadWholeFile(path, bytes);
+    if (read != FileRead::Ok) {
+        std::fprintf(stderr, "demotool: cannot %s '%s': %s\n", read == FileRead::CannotOpen ? "open" : "read", path,
+                     std::strerror(errno));
         return false;
     }
     ok = timeline->LoadFromMemory(bytes.data(), bytes.size(), nullptr);
