@@ -13,6 +13,8 @@
 
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -261,6 +263,44 @@ TEST_F(ShowFrames, FastForwardLandsOnTheFrameThatAFullPlayDraws)
         // frames before it matter, so the match above says something.
         const RgbFrame fresh = PlayTo({moment.name, moment.atMs, moment.atMs}, false);
         EXPECT_FALSE(drawn.pixels == fresh.pixels) << moment.name;
+    }
+}
+
+// The bundled show with lines added to its script, in a directory of its own.
+class ChangedShowFrames : public ::testing::Test {
+protected:
+    void Enter(const std::string& addedLines)
+    {
+        namespace fs = std::filesystem;
+        directory = fs::temp_directory_path() / ("offline_show_test_" + std::to_string(getpid()));
+        fs::create_directories(directory / "data");
+        for (const char* folder : {"png", "3ds", "music"})
+            fs::create_directory_symlink(fs::path(DEMO_SOURCE_DIR) / "data" / folder, directory / "data" / folder);
+        fs::copy_file(fs::path(DEMO_SOURCE_DIR) / "data" / "script.txt", directory / "data" / "script.txt");
+        std::ofstream(directory / "data" / "script.txt", std::ios::app) << addedLines;
+        ASSERT_EQ(chdir(directory.c_str()), 0);
+    }
+    void TearDown() override
+    {
+        ASSERT_EQ(chdir(DEMO_SOURCE_DIR), 0);
+        std::filesystem::remove_all(directory);
+    }
+
+    std::filesystem::path directory;
+};
+
+TEST_F(ChangedShowFrames, FastForwardStaysExactWhileTheFrameClearIsStopped)
+{
+    // #10.0 is 19200 ms: frames draw over the frames before them until #11.0.
+    Enter("#10.0 Set scene.0.STOP\n#11.0 Set scene.0.RUN\n");
+    const Moment moments[] = {
+        {"the clear stopped", 18000, 20000},
+        {"the clear running again", 18000, 21200},
+    };
+    for (const Moment& moment : moments) {
+        const RgbFrame drawn = PlayTo(moment, false);
+        EXPECT_TRUE(drawn.pixels == PlayTo(moment, true).pixels) << moment.name;
+        EXPECT_GT(LitPixels(drawn, 0, 160), 1000) << moment.name;
     }
 }
 

@@ -153,10 +153,8 @@ protected:
         ASSERT_TRUE(WriteSilence("data/music/track.wav", kMusicSeconds));
 
         AudioSetOutputOff(true);
-        music.emplace();
-        InstallMusic(&*music);
-        helper.emplace();
-        InstallRenderHelper(&*helper);
+        objects.emplace(&gl->Window());
+        objects->MakeRenderHelper();
         report = std::tmpfile();
         ASSERT_NE(report, nullptr);
     }
@@ -164,10 +162,7 @@ protected:
     void TearDown() override
     {
         session.reset();
-        InstallRenderHelper(nullptr);
-        helper.reset();
-        InstallMusic(nullptr);
-        music.reset();
+        objects.reset();
         AudioSetOutputOff(false);
         if (report)
             std::fclose(report);
@@ -236,8 +231,7 @@ protected:
 
     fs::path directory;
     fs::path previous;
-    std::optional<MCSounds> music;
-    std::optional<RenderHelper> helper;
+    std::optional<ProcessObjects> objects;
     std::optional<PreviewSession> session;
     RecordingMessageBoxes boxes;
     FILE* report = nullptr;
@@ -460,11 +454,11 @@ TEST_F(PreviewTest, SeekLandsWhereTheWholeShowIsInBlocksAndPicture)
         ASSERT_TRUE(preview.Start());
         // Every frame played as the preview plays them; drawn undrawn but
         // the last, since skipping is proven exact against drawing elsewhere.
-        helper->SetQuiet(true);
+        objects->Helper().SetQuiet(true);
         int frame = 0;
         for (; preview.Time() + RenderFrameLength(frame) < kTarget || frame == 0; ++frame)
             preview.Step(RenderFrameLength(frame), {});
-        helper->SetQuiet(false);
+        objects->Helper().SetQuiet(false);
         preview.Step(RenderFrameLength(frame), {});
         ASSERT_EQ(preview.Time(), kTarget);
         playedPicture = screen();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "offline/FastForward.h"
 #include "platform/Clock.h"
 #include "tools/demotool/preview/FileWatch.h"
 #include "tools/demotool/preview/PreviewKeys.h"
@@ -30,14 +31,14 @@ std::string ShowTimeText(uint32_t milliseconds, double msPerPosition, double msP
 // Needs a current GL context and the process-wide objects installed. While
 // it lives, the frame clock is the session's own: it moves by the time given
 // to Step, and not while paused.
-class PreviewSession {
+class PreviewSession final : private FrameStepper {
 public:
     // Reloads and faults are told on `report`. The files are looked at
     // every `pollInterval` milliseconds of Step time. A Step fast-forwards
     // for about `seekSlice` milliseconds of wall time (one frame at least),
     // so that the window answers during a long seek.
     explicit PreviewSession(FILE* report = stderr, uint32_t pollInterval = 250, uint32_t seekSlice = 50);
-    ~PreviewSession();
+    ~PreviewSession() override;
 
     PreviewSession(const PreviewSession&) = delete;
     PreviewSession& operator=(const PreviewSession&) = delete;
@@ -98,8 +99,13 @@ private:
     void Apply(PreviewAction action);
     // The show moved on and drawn, or the screen cleared without one.
     void DrawFrame(uint32_t elapsed);
+    // A slice of the seek's fast-forward, and the landing once it is done.
     void ContinueSeek();
     void Land();
+    Timeline& StepperTimeline() override;
+    uint32_t NextFrameTime() const override;
+    uint32_t FrameTimeAfterNext() const override;
+    bool PlayFrame(bool quiet) override;
     // Where the preview stands, or will once the seek lands.
     uint32_t Destination() const;
     // Builds anew and starts at `time` (the script's start when empty).
