@@ -2,8 +2,6 @@
 
 #include "demo/Timeline.h"
 
-#include <algorithm>
-
 namespace {
 
 constexpr int32_t kClearingScene = 0;
@@ -25,15 +23,12 @@ bool NextFrameCanBeQuiet(Timeline& timeline, uint32_t followingFrameTime)
     return true;
 }
 
-FastForwardEnd FastForward(FrameStepper& show, uint32_t target, const FastForwardOptions& options)
+FastForwardEnd FastForward(FrameStepper& show, uint32_t target, const std::function<bool()>& goOn)
 {
     while (show.NextFrameTime() < target) {
-        uint32_t following = show.FrameTimeAfterNext();
-        if (options.cutShort)
-            following = std::min(following, target);
-        if (!show.PlayFrame(NextFrameCanBeQuiet(show.StepperTimeline(), following)))
+        if (!show.PlayFrame(NextFrameCanBeQuiet(show.StepperTimeline(), show.FrameTimeAfterNext())))
             return FastForwardEnd::ShowEnded;
-        if (options.goOn && !options.goOn())
+        if (goOn && !goOn())
             return FastForwardEnd::Paused;
     }
     return FastForwardEnd::Landed;

@@ -27,22 +27,18 @@ enum class FastForwardEnd {
     ShowEnded,  // the script ended before the target
 };
 
-struct FastForwardOptions {
-    // The frame drawn after landing shows the target itself, cut short, rather
-    // than the next frame of the grid (the preview lands on a click's time).
-    bool cutShort = false;
-    // Asked after every frame; false pauses, so that a window can answer.
-    std::function<bool()> goOn;
-};
-
 // Plays every frame before the target, so that the next frame drawn is the one
-// a whole drawn play shows there, whatever the script. Frames are quiet
-// unless a later frame can still see their pixels.
-FastForwardEnd FastForward(FrameStepper& show, uint32_t target, const FastForwardOptions& options = {});
+// a whole drawn play shows there, whatever the script: the next frame of the
+// grid, or one cut short to land on the target itself (the preview's landing).
+// Frames are quiet unless a later frame can still see their pixels. `goOn` is
+// asked after every frame; false pauses, so that a window can answer, and the
+// next call goes on.
+FastForwardEnd FastForward(FrameStepper& show, uint32_t target, const std::function<bool()>& goOn = nullptr);
 
 // Whether the next frame may be played quiet: only the glow begin (scene 0)
 // clears colour and depth, at the start of each pass, so a frame's pixels are
 // gone unseen when the scene runs in the frame after it. Runs for sure when it
 // runs now and no event on its running flag is due by `followingFrameTime`,
-// the time of the frame after the next.
+// the time of the frame after the next on the grid; a frame cut short comes
+// no later.
 bool NextFrameCanBeQuiet(Timeline& timeline, uint32_t followingFrameTime);

@@ -71,15 +71,18 @@ bool PreviewSession::Start()
 
 void PreviewSession::Step(uint32_t elapsed, const std::vector<PreviewAction>& actions)
 {
-    const int32_t buildsBefore = buildCount;
     for (PreviewAction action : actions)
         Apply(action);
     PollFiles(elapsed);
     // A replaced show, or an attempt that failed, freed its memory among the
     // blocks of the show now playing, where the C library would keep it:
-    // without this the process grows with every reload.
-    if (buildCount != buildsBefore)
+    // without this the process grows with every reload. Counted by builds,
+    // since a click rebuilds between Steps.
+    if (buildCount != releasedBuildCount) {
         ReleaseFreedMemory();
+        releasedBuildCount = buildCount;
+        ++memoryReleases;
+    }
     if (seek) {
         ContinueSeek();
     } else {
@@ -195,10 +198,8 @@ void PreviewSession::SeekTo(uint32_t milliseconds)
 void PreviewSession::ContinueSeek()
 {
     const uint64_t sliceEnd = SDL_GetTicks64() + seekSlice;
-    FastForwardOptions options;
-    options.cutShort = true;
-    options.goOn = [sliceEnd] { return SDL_GetTicks64() < sliceEnd; };
-    if (FastForward(*this, seek->target, options) != FastForwardEnd::Paused)
+    if (FastForward(*this, seek->target, [sliceEnd] { return SDL_GetTicks64() < sliceEnd; }) !=
+        FastForwardEnd::Paused)
         Land();
 }
 

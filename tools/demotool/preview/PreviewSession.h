@@ -79,6 +79,9 @@ public:
     // The audio layer's handle of the music playing, 0 for none.
     uint32_t MusicHandle() const;
     int32_t BuildCount() const { return buildCount; }
+    // How often a Step gave freed memory back: once after each Step that
+    // follows a build.
+    int32_t MemoryReleases() const { return memoryReleases; }
 
 private:
     class FrameClock final : public ClockSource {
@@ -136,6 +139,8 @@ private:
     bool paused = false;
     bool atEnd = false;
     int32_t buildCount = 0;
+    int32_t releasedBuildCount = 0;
+    int32_t memoryReleases = 0;
     uint32_t framesCounted = 0;
     uint32_t msCounted = 0;
     double framesPerSecond = 0.0;
