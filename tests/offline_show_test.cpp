@@ -1,5 +1,6 @@
 // The pieces of the off-screen renderer: its clock, the shaping of read-back
 // frames, PNG encoding, and the show drawn with and without the disclaimer.
+#include "app/ProcessObjects.h"
 #include "demo/Timeline.h"
 #include "offline/FrameWriter.h"
 #include "offline/GoldenFrames.h"
@@ -9,6 +10,9 @@
 #include "resources/PngDecoder.h"
 #include "resources/PngEncoder.h"
 
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -213,6 +217,53 @@ TEST_F(ShowFrames, WithoutTheDisclaimerNothingIsWrittenBeforeTheFirstFrame)
     ASSERT_TRUE(show.Finish(error)) << error;
     EXPECT_EQ(keep.count, 1);
     EXPECT_GT(LitPixels(keep.frame, 0, 320), 1000);
+}
+
+TEST_F(ShowFrames, TheProcessWideObjectsAndTheVideoDriverBeforeComeBack)
+{
+    const char* atStart = SDL_getenv("SDL_VIDEODRIVER");
+    const std::string driverAtStart = atStart ? atStart : "";
+    SDL_setenv("SDL_VIDEODRIVER", "x11", 1);
+    ProcessObjects outer;
+    {
+        OfflineShow show(GoldenSettings(), nullptr);
+        std::string error;
+        ASSERT_TRUE(show.Open(error)) << error;
+        EXPECT_NE(GetGLWindow(), &outer.Window());
+        EXPECT_NE(GetRenderHelper(), nullptr);
+    }
+    EXPECT_EQ(GetGLWindow(), &outer.Window());
+    EXPECT_EQ(GetKeyboard(), &outer.keyboard);
+    EXPECT_EQ(GetMusic(), &outer.music);
+    EXPECT_EQ(GetRenderHelper(), nullptr);
+    EXPECT_STREQ(SDL_getenv("SDL_VIDEODRIVER"), "x11");
+    SDL_setenv("SDL_VIDEODRIVER", driverAtStart.c_str(), 1);
+}
+
+TEST_F(ShowFrames, AFrameThatCannotBeReadBackFailsTheRender)
+{
+    KeepLastFrame keep;
+    OfflineShow show(GoldenSettings(), &keep);
+    std::string error;
+    ASSERT_TRUE(show.Open(error)) << error;
+    EXPECT_TRUE(show.RenderFrame(true));
+    // Every buffer mapped here already, the renderer's map of a frame fails.
+    const auto bind = reinterpret_cast<PFNGLBINDBUFFERPROC>(SDL_GL_GetProcAddress("glBindBuffer"));
+    const auto map = reinterpret_cast<PFNGLMAPBUFFERPROC>(SDL_GL_GetProcAddress("glMapBuffer"));
+    const auto isBuffer = reinterpret_cast<PFNGLISBUFFERPROC>(SDL_GL_GetProcAddress("glIsBuffer"));
+    ASSERT_TRUE(bind && map && isBuffer);
+    int mapped = 0;
+    for (GLuint name = 1; name < 256; ++name) {
+        if (!isBuffer(name))
+            continue;
+        bind(GL_PIXEL_PACK_BUFFER, name);
+        mapped += map(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY) ? 1 : 0;
+    }
+    bind(GL_PIXEL_PACK_BUFFER, 0);
+    ASSERT_GT(mapped, 0);
+    EXPECT_FALSE(show.RenderFrame(true) && show.RenderFrame(true));
+    EXPECT_FALSE(show.Finish(error));
+    EXPECT_NE(error.find("could not be read back"), std::string::npos) << error;
 }
 
 struct Moment {
