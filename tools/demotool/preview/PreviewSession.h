@@ -23,9 +23,9 @@ std::string ShowTimeText(uint32_t milliseconds, double msPerPosition, double msP
 // Plays the show under the current directory for its author: at once, from
 // any time, rebuilt whenever one of its files changes. Each rebuild makes a
 // whole new show (driver, timeline, pictures, effects) and takes it to where
-// the preview stands exactly as the whole show is there: played from the
-// script's start without drawing, on the frames of a render at 60 frames per
-// second, the last frame cut short to land on the time itself. A show with
+// the preview stands exactly as the whole show is there: fast-forwarded from
+// the script's start (FastForward), on the frames of a render at 60 frames
+// per second, the last frame cut short to land on the time itself. A show with
 // faults is reported and thrown away, and the last good one plays on.
 //
 // Needs a current GL context and the process-wide objects installed. While
@@ -55,11 +55,11 @@ public:
     bool ClickAt(int32_t x, int32_t y);
 
     // Goes to this timeline time exactly as the whole show is there, music
-    // too: a new show from the script's start, played undrawn up to it over
-    // the next Steps, the first picture drawn there. Before the script's
+    // too: a new show from the script's start, fast-forwarded up to it over
+    // the next Steps, the first picture shown there. Before the script's
     // start the show starts at the time as a "Goto" line would.
     void SeekTo(uint32_t milliseconds);
-    // True while a seek has not landed yet: Step then draws nothing.
+    // True while a seek has not landed yet: Step then shows nothing new.
     bool IsSeeking() const { return seek.has_value(); }
 
     // Time, frame rate and state, or a seek's progress, for the window title.
@@ -96,7 +96,7 @@ private:
     struct Seek {
         uint32_t from = 0;
         uint32_t target = 0;
-        int64_t frame = 0; // frames played undrawn so far
+        int64_t frame = 0; // frames fast-forwarded so far
     };
 
     void Apply(PreviewAction action);
