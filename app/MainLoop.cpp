@@ -5,12 +5,12 @@
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 
-bool OpenDemoWindow()
+bool OpenDemoWindow(ProcessObjects& objects)
 {
     WindowSettings settings{"Demo", 800, 600, 32, false};
     settings.fullscreen =
         MessageBoxA("Fullscreen?", "Fullscreen", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
-    return GetGLWindow()->Create(settings);
+    return objects.OpenWindow(settings);
 }
 
 int32_t RunDemo(DemoBase& demo, uint32_t exitFlags)

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 class DemoBase;
+class ProcessObjects;
 
 // Results of RunDemo.
 enum RunResult : int32_t {
@@ -18,9 +19,9 @@ enum RunResult : int32_t {
 constexpr uint32_t kExitOnEscape = 1;
 constexpr uint32_t kExitOnAnyKey = 2;
 
-// Asks "Fullscreen?" and creates the 800 by 600 window. False when no window
-// could be made.
-bool OpenDemoWindow();
+// Asks "Fullscreen?" and opens the objects' 800 by 600 window. False when no
+// window could be made.
+bool OpenDemoWindow(ProcessObjects& objects);
 // Init, the frame loop, Uninit; returns a RunResult.
 int32_t RunDemo(DemoBase& demo, uint32_t exitFlags);
 // Dispatches every pending message; true when WM_QUIT was among them.

@@ -5,20 +5,41 @@
 #include "effects/RenderHelper.h"
 #include "resources/MCSounds.h"
 
-// The four process-wide objects, in the order of their construction; they are
-// destroyed in reverse, so the window and its context outlive the rest. The
-// player holds one as a static object. Tests and tools make their own, or
-// install single objects of their own.
-struct ProcessObjects {
-    ProcessObjects();
+#include <optional>
+
+// The four process-wide objects, installed for as long as this lives; the
+// ones installed before are put back when it goes. The player holds one as a
+// static object, the offline renderer and the preview one each, tests one
+// around a context of their own. The drawing helper is made once a context is
+// current (it puts the default GL state in force) and goes before the window.
+class ProcessObjects {
+public:
+    // With a window of its own, or the caller's (a test's context) installed
+    // in its place.
+    explicit ProcessObjects(GLWindow* sharedWindow = nullptr);
     ~ProcessObjects();
     ProcessObjects(const ProcessObjects&) = delete;
     ProcessObjects& operator=(const ProcessObjects&) = delete;
 
-    GLWindow window;
+    // Creates the window, then the drawing helper. False without a window.
+    bool OpenWindow(const WindowSettings& settings);
+    // The drawing helper for a context already current.
+    void MakeRenderHelper();
+
+    GLWindow& Window() { return *window; }
+    RenderHelper& Helper() { return *renderHelper; }
+
     Keyboard keyboard;
     MCSounds music;
-    RenderHelper renderHelper;
+
+private:
+    GLWindow ownWindow;
+    GLWindow* window;
+    std::optional<RenderHelper> renderHelper;
+    GLWindow* previousWindow;
+    Keyboard* previousKeyboard;
+    MCSounds* previousMusic;
+    RenderHelper* previousHelper;
 };
 
 // The installed objects; null where none is installed.

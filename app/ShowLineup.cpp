@@ -1,7 +1,5 @@
 #include "app/ShowLineup.h"
 
-#include "demo/DemoDriver.h"
-
 #include <iterator>
 
 void ShowLineup::AddTo(DemoDriver& driver)
@@ -19,4 +17,29 @@ const char* ShowLineup::SlotName(int32_t slot)
 {
     static const char* const kNames[] = {"glow begin", "perspective", "logo", "heart", "pictures", "glow compose"};
     return slot >= 0 && slot < int32_t(std::size(kNames)) ? kNames[slot] : nullptr;
+}
+
+DemoShow::DemoShow()
+{
+    lineup.AddTo(driver);
+}
+
+DemoShow::DemoShow(TimelineHost& host)
+    : driver(host)
+{
+    lineup.AddTo(driver);
+}
+
+void DemoShow::Stop()
+{
+    if (started)
+        driver.Uninit();
+    started = false;
+}
+
+int32_t DemoShow::Start()
+{
+    const int32_t result = driver.Init();
+    started = result == 0;
+    return result;
 }

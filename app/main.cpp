@@ -2,7 +2,6 @@
 #include "app/ProcessObjects.h"
 #include "app/ShowError.h"
 #include "app/ShowLineup.h"
-#include "demo/DemoDriver.h"
 #include "platform/ShowFolder.h"
 
 #include <string>
@@ -14,10 +13,8 @@ ProcessObjects g_processObjects;
 
 int32_t PlayShow()
 {
-    DemoDriver driver;
-    ShowLineup show;
-    show.AddTo(driver);
-    const int32_t result = RunDemo(driver, kExitOnEscape);
+    DemoShow show;
+    const int32_t result = RunDemo(show.driver, kExitOnEscape);
     // Told before the effects and the driver go, while the window still
     // shows the last frame.
     if (const char* message = RunResultMessage(result))
@@ -35,7 +32,7 @@ int main(int, char**)
         ShowError(error.c_str());
         return 1;
     }
-    if (!OpenDemoWindow()) {
+    if (!OpenDemoWindow(g_processObjects)) {
         ShowError("Could not create the OpenGL window.");
         return 1;
     }

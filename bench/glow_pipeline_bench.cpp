@@ -25,12 +25,11 @@ public:
     Pipeline()
     {
         SDL_setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        window.AllowMultisample(false);
-        InstallGLWindow(&window);
-        ready = window.Create({"bench", 800, 600, 32, false});
+        objects.Window().AllowMultisample(false);
+        ready = objects.OpenWindow({"bench", 800, 600, 32, false});
         if (!ready)
             return;
-        helper = new RenderHelper();
+        helper = &objects.Helper();
         registry.CreateSolid("lumora", 255, 255, 255);
         registry.CreateSolid("noise", 128, 128, 128);
         registry.CreateSolid("logo", 255, 0, 0);
@@ -42,13 +41,6 @@ public:
             ready = ready && effect->Init() == 0;
         }
         block.flags[kRunningFlag] = 1;
-    }
-
-    ~Pipeline()
-    {
-        delete helper;
-        window.Destroy();
-        InstallGLWindow(nullptr);
     }
 
     bool Ready() const { return ready; }
@@ -70,7 +62,7 @@ public:
     }
 
 private:
-    GLWindow window;
+    ProcessObjects objects;
     RenderHelper* helper = nullptr;
     ImageRegistry registry;
     GlowBeginEffect begin;

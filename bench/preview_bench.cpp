@@ -1,9 +1,6 @@
-#include "app/GLWindow.h"
 #include "app/ProcessObjects.h"
-#include "effects/RenderHelper.h"
 #include "platform/AudioLayer.h"
 #include "platform/Memory.h"
-#include "resources/MCSounds.h"
 #include "tools/demotool/preview/PreviewSession.h"
 #include "tools/demotool/preview/PreviewShow.h"
 #include "tools/demotool/preview/TimelineStrip.h"
@@ -37,25 +34,13 @@ void WithPreviewContext(benchmark::State& state, Measure measure)
     }
     SDL_setenv("SDL_VIDEODRIVER", "offscreen", 1);
     AudioSetOutputOff(true);
-    GLWindow window;
-    window.AllowMultisample(false);
-    InstallGLWindow(&window);
-    if (!window.Create({"bench", 800, 600, 32, false})) {
+    ProcessObjects objects;
+    objects.Window().AllowMultisample(false);
+    if (!objects.OpenWindow({"bench", 800, 600, 32, false})) {
         state.SkipWithError("no OpenGL context");
-        InstallGLWindow(nullptr);
         return;
     }
-    {
-        MCSounds music;
-        InstallMusic(&music);
-        RenderHelper helper;
-        InstallRenderHelper(&helper);
-        measure();
-        InstallRenderHelper(nullptr);
-        InstallMusic(nullptr);
-    }
-    window.Destroy();
-    InstallGLWindow(nullptr);
+    measure();
 }
 
 // What one reload of the preview costs: a whole show built from the files

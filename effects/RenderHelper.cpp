@@ -131,9 +131,11 @@ void RenderHelper::DrawFullScreenShifted(Texture* texture, float du, float dv, f
 
 void RenderHelper::CopyToTexture(Texture* texture, GLenum internalFormat)
 {
+    // Bound even while quiet: binding enables 2D texturing, state that the
+    // frames after a quiet one see.
+    texture->Bind();
     if (quiet)
         return;
-    texture->Bind();
     const GLsizei size = texture->Width();
     glCopyTexImage2D(GL_TEXTURE_2D, 0, internalFormat, 0, 0, size, size, 0);
 }

@@ -40,7 +40,8 @@ public:
 
     // While quiet, frames change every GL state and every effect's own state
     // but no pixel: the rasteriser discards everything (clears included) and
-    // copies into textures are skipped, since they would copy nothing drawn.
+    // copies into textures are skipped, since they would copy nothing drawn
+    // (the texture is still bound).
     // Fast-forwarding plays the show this way. Before OpenGL 3.0 the driver
     // refuses the discard (GL_INVALID_ENUM, left in its error flag) and the
     // pixels are drawn, to be cleared by the next frame drawn for real:

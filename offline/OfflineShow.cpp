@@ -1,16 +1,12 @@
 #include "offline/OfflineShow.h"
 
-#include "app/GLWindow.h"
-#include "app/Keyboard.h"
 #include "app/ProcessObjects.h"
 #include "app/ShowLineup.h"
-#include "demo/DemoDriver.h"
 #include "demo/TimelineHost.h"
-#include "effects/RenderHelper.h"
 #include "platform/AudioLayer.h"
 #include "platform/CrtRandom.h"
+#include "platform/FileRead.h"
 #include "platform/MessageBox.h"
-#include "resources/MCSounds.h"
 
 #include <SDL.h>
 
@@ -83,7 +79,7 @@ OfflineShow::~OfflineShow()
 
 bool OfflineShow::Open(std::string& error)
 {
-    if (std::FILE* script = std::fopen(kScriptPath, "rb")) {
+    if (std::FILE* script = OpenFileForReading(kScriptPath)) {
         std::fclose(script);
     } else {
         error = std::string("cannot read ") + kScriptPath + " (run in the show's directory, or give --dir)";
@@ -91,6 +87,11 @@ bool OfflineShow::Open(std::string& error)
     }
 
     // Offscreen always, so a render is the same with or without a display.
+    if (!videoDriverSet) {
+        const char* before = SDL_getenv("SDL_VIDEODRIVER");
+        previousVideoDriver = before ? before : "";
+        videoDriverSet = true;
+    }
     SDL_setenv("SDL_VIDEODRIVER", "offscreen", 1);
     messageBoxes = std::make_unique<QuietMessageBoxes>();
     SetMessageBoxSink(messageBoxes.get());
@@ -98,29 +99,21 @@ bool OfflineShow::Open(std::string& error)
     platform::SetFramePresenter(this);
     // Every render starts the shared random sequence afresh, so frames repeat.
     CrtSeed(1);
+    AudioSetOutputOff(true);
 
-    window = std::make_unique<GLWindow>();
-    window->AllowMultisample(false);
-    InstallGLWindow(window.get());
+    objects = std::make_unique<ProcessObjects>();
+    objects->Window().AllowMultisample(false);
+    // With the helper made while the context is current: nothing else applies
+    // the default GL state when the disclaimer is left out.
     const WindowSettings spec{"Demo", std::max(settings.width, kSceneSide), std::max(settings.height, kSceneSide), 32,
                               false};
-    if (!window->Create(spec)) {
+    if (!objects->OpenWindow(spec)) {
         error = std::string("no OpenGL context on SDL's offscreen driver: ") + SDL_GetError();
         return false;
     }
-    window->Resize(settings.width, settings.height);
-    contentWidth = window->Width();
-    contentHeight = window->Height();
-
-    keyboard = std::make_unique<Keyboard>();
-    InstallKeyboard(keyboard.get());
-    AudioSetOutputOff(true);
-    music = std::make_unique<MCSounds>();
-    InstallMusic(music.get());
-    // Made with the context current: nothing else applies the default GL
-    // state when the disclaimer is left out.
-    renderHelper = std::make_unique<RenderHelper>();
-    InstallRenderHelper(renderHelper.get());
+    objects->Window().Resize(settings.width, settings.height);
+    contentWidth = objects->Window().Width();
+    contentHeight = objects->Window().Height();
 
     readback = std::make_unique<FrameReadback>();
     readback->Init();
@@ -128,12 +121,10 @@ bool OfflineShow::Open(std::string& error)
         writer = std::make_unique<FrameWriter>(*sink, settings.width, settings.height);
 
     host = std::make_unique<OfflineTimelineHost>();
-    driver = std::make_unique<DemoDriver>(*host);
-    lineup = std::make_unique<ShowLineup>();
-    lineup->AddTo(*driver);
-    driver->SetIntro(settings.withIntro);
+    show = std::make_unique<DemoShow>(*host);
+    show->driver.SetIntro(settings.withIntro);
     capturing = settings.withIntro && writer;
-    const int32_t result = driver->Init();
+    const int32_t result = show->Start();
     capturing = false;
     if (result != 0) {
         error = host->faultCount > 0 ? std::string(kScriptPath) + " has faults (listed above)"
@@ -141,13 +132,13 @@ bool OfflineShow::Open(std::string& error)
         return false;
     }
     initialised = true;
-    StartAt(driver->GetTimeline().StartTime());
+    StartAt(GetTimeline().StartTime());
     return true;
 }
 
 Timeline& OfflineShow::GetTimeline()
 {
-    return driver->GetTimeline();
+    return show->driver.GetTimeline();
 }
 
 const std::string& OfflineShow::MusicPath() const
@@ -158,7 +149,7 @@ const std::string& OfflineShow::MusicPath() const
 
 void OfflineShow::StartAt(uint32_t milliseconds)
 {
-    Timeline& timeline = driver->GetTimeline();
+    Timeline& timeline = GetTimeline();
     timeline.SetStartTime(milliseconds);
     // No frame has advanced the timeline yet, so a second reset only moves
     // the clock and the music.
@@ -169,7 +160,12 @@ void OfflineShow::StartAt(uint32_t milliseconds)
 
 uint32_t OfflineShow::NextFrameTime() const
 {
-    return driver->GetTimeline().CurrentTime() + (firstFrame ? 0 : clock.NextFrameLength());
+    return show->driver.GetTimeline().CurrentTime() + (firstFrame ? 0 : clock.FramesLength(1));
+}
+
+uint32_t OfflineShow::FrameTimeAfterNext() const
+{
+    return show->driver.GetTimeline().CurrentTime() + clock.FramesLength(firstFrame ? 1 : 2);
 }
 
 int32_t OfflineShow::AdvanceFrame()
@@ -177,7 +173,7 @@ int32_t OfflineShow::AdvanceFrame()
     if (!firstFrame)
         clock.NextFrame();
     firstFrame = false;
-    return driver->Frame();
+    return show->driver.Frame();
 }
 
 bool OfflineShow::RenderFrame(bool capture)
@@ -186,7 +182,7 @@ bool OfflineShow::RenderFrame(bool capture)
         return false;
     capturing = capture && writer;
     const int32_t result = AdvanceFrame();
-    window->Swap();
+    objects->Window().Swap();
     capturing = false;
     return result == 0 && !SinkFailed();
 }
@@ -196,19 +192,22 @@ bool OfflineShow::SkipFrame()
     if (!initialised)
         return false;
     // Nothing is swapped: no picture was made, and none is read back.
-    renderHelper->SetQuiet(true);
+    objects->Helper().SetQuiet(true);
     const int32_t result = AdvanceFrame();
-    renderHelper->SetQuiet(false);
+    objects->Helper().SetQuiet(false);
     return result == 0;
+}
+
+// A frame drawn on the way is drawn as RenderFrame draws it, swap included,
+// so the buffers hold what they hold in a whole play.
+bool OfflineShow::PlayFrame(bool quiet)
+{
+    return quiet ? SkipFrame() : RenderFrame(false);
 }
 
 bool OfflineShow::FastForwardTo(uint32_t milliseconds)
 {
-    while (NextFrameTime() < milliseconds) {
-        if (!SkipFrame())
-            return false;
-    }
-    return true;
+    return initialised && FastForward(*this, milliseconds) == FastForwardEnd::Landed;
 }
 
 void OfflineShow::Present()
@@ -227,10 +226,15 @@ void OfflineShow::Present()
         SubmitOldest();
 }
 
+// A frame short would shift every later one against the music, and the
+// music's length is counted from the frames.
 void OfflineShow::SubmitOldest()
 {
-    if (readback->TakeOldest(spareFrame))
+    if (readback->TakeOldest(spareFrame)) {
         writer->Submit(spareFrame);
+    } else if (readbackError.empty()) {
+        readbackError = "a frame could not be read back from the GL context";
+    }
 }
 
 bool OfflineShow::Finish(std::string& error)
@@ -240,39 +244,27 @@ bool OfflineShow::Finish(std::string& error)
     while (readback && readback->HasPending())
         SubmitOldest();
     const bool ok = writer->Finish(error);
-    return ok;
+    if (ok && !readbackError.empty())
+        error = readbackError;
+    return ok && readbackError.empty();
 }
 
 bool OfflineShow::SinkFailed() const
 {
-    return writer && writer->Failed();
+    return !readbackError.empty() || (writer && writer->Failed());
 }
 
 void OfflineShow::RestoreProcess()
 {
-    if (initialised)
-        driver->Uninit();
     initialised = false;
-    lineup.reset();
-    driver.reset();
+    show.reset();
     writer.reset();
     readback.reset();
-    if (renderHelper)
-        InstallRenderHelper(nullptr);
-    renderHelper.reset();
-    if (music)
-        InstallMusic(nullptr);
-    music.reset();
+    objects.reset();
     AudioSetOutputOff(false);
-    if (keyboard)
-        InstallKeyboard(nullptr);
-    keyboard.reset();
-    if (window) {
-        window->Destroy();
-        InstallGLWindow(nullptr);
-    }
-    window.reset();
     platform::SetFramePresenter(nullptr);
     SetClockSource(nullptr);
     SetMessageBoxSink(nullptr);
+    if (videoDriverSet)
+        SDL_setenv("SDL_VIDEODRIVER", previousVideoDriver.c_str(), 1);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "offline/FrameReadback.h"
+#include "offline/FastForward.h"
 #include "offline/FrameWriter.h"
 #include "offline/SteppedClock.h"
 #include "platform/Window.h"
@@ -9,13 +10,9 @@
 #include <memory>
 #include <string>
 
-class DemoDriver;
-class GLWindow;
-class Keyboard;
-class MCSounds;
-class RenderHelper;
+class DemoShow;
+class ProcessObjects;
 class Timeline;
-struct ShowLineup;
 class OfflineTimelineHost;
 class QuietMessageBoxes;
 
@@ -30,9 +27,12 @@ struct OfflineSettings {
 // headless context, with a clock that moves exactly one frame per frame and
 // no music output. Frames that are asked for are read back and go to a sink
 // on a writer thread. Reads data/ from the current directory, like the player.
-// One at a time per process: it installs the process-wide objects, the clock
-// and the presenter, and puts the previous ones back when it goes.
-class OfflineShow final : private platform::FramePresenter {
+// One at a time per process: it installs the process-wide objects and puts the
+// previous ones back when it goes, SDL's video driver too. The clock, the
+// presenter and the message boxes have no previous ones to ask for: the
+// system's come back. The shared random sequence is left where the show
+// left it.
+class OfflineShow final : private platform::FramePresenter, private FrameStepper {
 public:
     // sink may be null when no frame is wanted.
     OfflineShow(const OfflineSettings& settings, FrameSink* sink);
@@ -53,7 +53,7 @@ public:
     // Open and before the first frame.
     void StartAt(uint32_t milliseconds);
     // The timeline time that the next RenderFrame shows.
-    uint32_t NextFrameTime() const;
+    uint32_t NextFrameTime() const override;
     // Draws one frame; with capture set it goes to the sink. False once the
     // frame reached the script's end, or when the sink failed.
     bool RenderFrame(bool capture);
@@ -62,15 +62,18 @@ public:
     // drawn, so the next drawn frame is the one a full play would show.
     // False once the frame reached the script's end.
     bool SkipFrame();
-    // Skips every frame before the first at or after this time, which the
-    // next RenderFrame then draws. False when the script ends before it.
+    // Plays every frame before the first at or after this time, which the
+    // next RenderFrame then draws (see FastForward). False when the script
+    // ends before it.
     bool FastForwardTo(uint32_t milliseconds);
-    // Hands on the frames still on their way and waits for the sink.
+    // Hands on the frames still on their way and waits for the sink. False
+    // with a reason when the sink failed or a frame could not be read back.
     bool Finish(std::string& error);
 
     // Frames given to the sink so far (repeats counted): after Open, the
     // length of the disclaimer sequence.
     int64_t FramesSubmitted() const { return framesSubmitted; }
+    // The sink failed, or a frame could not be read back.
     bool SinkFailed() const;
 
 private:
@@ -79,20 +82,23 @@ private:
     void SubmitOldest();
     void RestoreProcess();
 
+    Timeline& StepperTimeline() override { return GetTimeline(); }
+    uint32_t FrameTimeAfterNext() const override;
+    bool PlayFrame(bool quiet) override;
+
     OfflineSettings settings;
     FrameSink* sink;
     SteppedClock clock;
     std::unique_ptr<QuietMessageBoxes> messageBoxes;
     std::unique_ptr<OfflineTimelineHost> host;
-    std::unique_ptr<GLWindow> window;
-    std::unique_ptr<Keyboard> keyboard;
-    std::unique_ptr<MCSounds> music;
-    std::unique_ptr<RenderHelper> renderHelper;
-    std::unique_ptr<DemoDriver> driver;
-    std::unique_ptr<ShowLineup> lineup;
+    std::unique_ptr<ProcessObjects> objects;
+    std::unique_ptr<DemoShow> show;
     std::unique_ptr<FrameReadback> readback;
     std::unique_ptr<FrameWriter> writer;
     RawFrame spareFrame;
+    std::string readbackError;
+    std::string previousVideoDriver;
+    bool videoDriverSet = false;
     bool initialised = false;
     bool capturing = false;
     bool firstFrame = true;

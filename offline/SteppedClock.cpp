@@ -27,9 +27,9 @@ void SteppedClock::NextFrame()
     ++frame;
 }
 
-uint32_t SteppedClock::NextFrameLength() const
+uint32_t SteppedClock::FramesLength(int64_t count) const
 {
-    return FrameStart(frame + 1, fps) - FrameStart(frame, fps);
+    return FrameStart(frame + count, fps) - FrameStart(frame, fps);
 }
 
 uint32_t SteppedClock::TakeSleptMs()

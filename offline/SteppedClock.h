@@ -22,7 +22,9 @@ public:
     // Moves the clock to the start of the next frame.
     void NextFrame();
     // The milliseconds the next NextFrame will add.
-    uint32_t NextFrameLength() const;
+    uint32_t NextFrameLength() const { return FramesLength(1); }
+    // The milliseconds that many NextFrames will add.
+    uint32_t FramesLength(int64_t count) const;
     int32_t FramesPerSecond() const { return fps; }
 
     // Milliseconds slept since the last call, then zero.

@@ -1,8 +1,6 @@
 #include "app/ProcessObjects.h"
 #include "demo/DemoDriver.h"
 #include "demo/Effect.h"
-#include "effects/RenderHelper.h"
-#include "resources/MCSounds.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/HeadlessGL.h"
 
@@ -14,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -138,14 +137,12 @@ protected:
         std::filesystem::create_directories(directory / "data");
         previous = std::filesystem::current_path();
         std::filesystem::current_path(directory);
-        helper = std::make_unique<RenderHelper>();
-        InstallRenderHelper(helper.get());
-        InstallMusic(&music);
+        objects.emplace(&gl->Window());
+        objects->MakeRenderHelper();
     }
     void TearDown() override
     {
-        InstallMusic(nullptr);
-        InstallRenderHelper(nullptr);
+        objects.reset();
         std::filesystem::current_path(previous);
         std::filesystem::remove_all(directory);
         GLTest::TearDown();
@@ -165,8 +162,7 @@ protected:
 
     std::filesystem::path directory;
     std::filesystem::path previous;
-    std::unique_ptr<RenderHelper> helper;
-    MCSounds music;
+    std::optional<ProcessObjects> objects;
     RecordingMessageBoxes boxes;
     std::vector<std::string> journal;
     std::vector<std::unique_ptr<RecordingEffect>> effects;

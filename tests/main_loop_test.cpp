@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,18 +62,18 @@ protected:
     void SetUp() override
     {
         GLTest::SetUp();
-        InstallKeyboard(&keyboard);
+        objects.emplace(&gl->Window());
         MSG drained;
         while (PeekMessageA(&drained)) {
         }
     }
     void TearDown() override
     {
-        InstallKeyboard(nullptr);
+        objects.reset();
         GLTest::TearDown();
     }
 
-    Keyboard keyboard;
+    std::optional<ProcessObjects> objects;
     ScriptedDemo demo;
 };
 
@@ -141,7 +142,7 @@ TEST_F(RunDemoTest, AnyKeyStopsOnlyWithItsExitFlag)
     demo.frameResults = {0, 0, 2};
     EXPECT_EQ(RunDemo(demo, kExitOnEscape), kRunTimelineFinished);
 
-    keyboard.Reset();
+    objects->keyboard.Reset();
     ScriptedDemo second;
     second.onFrame = demo.onFrame;
     EXPECT_EQ(RunDemo(second, kExitOnAnyKey), kRunStoppedByUser);
@@ -186,7 +187,7 @@ TEST_F(RunDemoTest, ScreenSaverRequestsAreSwallowedAndSizeReachesTheWindow)
     EXPECT_FALSE(PumpMessages());
     EXPECT_EQ(GetGLWindow()->Width(), 800);
     EXPECT_EQ(GetGLWindow()->Height(), 600);
-    EXPECT_FALSE(keyboard.AnyKey()); // a key outside 0..255 changes nothing
+    EXPECT_FALSE(objects->keyboard.AnyKey()); // a key outside 0..255 changes nothing
 }
 
 TEST_F(RunDemoTest, EveryPendingMessageIsTakenEvenAfterQuit)
@@ -199,6 +200,6 @@ TEST_F(RunDemoTest, EveryPendingMessageIsTakenEvenAfterQuit)
     key.key.keysym.sym = SDLK_b;
     ASSERT_EQ(SDL_PushEvent(&key), 1);
     EXPECT_TRUE(PumpMessages());
-    EXPECT_TRUE(keyboard.IsDown('B'));
+    EXPECT_TRUE(objects->keyboard.IsDown('B'));
     EXPECT_FALSE(PumpMessages());
 }

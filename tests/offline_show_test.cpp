@@ -1,5 +1,6 @@
 // The pieces of the off-screen renderer: its clock, the shaping of read-back
 // frames, PNG encoding, and the show drawn with and without the disclaimer.
+#include "app/ProcessObjects.h"
 #include "demo/Timeline.h"
 #include "offline/FrameWriter.h"
 #include "offline/GoldenFrames.h"
@@ -9,10 +10,15 @@
 #include "resources/PngDecoder.h"
 #include "resources/PngEncoder.h"
 
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -213,6 +219,53 @@ TEST_F(ShowFrames, WithoutTheDisclaimerNothingIsWrittenBeforeTheFirstFrame)
     EXPECT_GT(LitPixels(keep.frame, 0, 320), 1000);
 }
 
+TEST_F(ShowFrames, TheProcessWideObjectsAndTheVideoDriverBeforeComeBack)
+{
+    const char* atStart = SDL_getenv("SDL_VIDEODRIVER");
+    const std::string driverAtStart = atStart ? atStart : "";
+    SDL_setenv("SDL_VIDEODRIVER", "x11", 1);
+    ProcessObjects outer;
+    {
+        OfflineShow show(GoldenSettings(), nullptr);
+        std::string error;
+        ASSERT_TRUE(show.Open(error)) << error;
+        EXPECT_NE(GetGLWindow(), &outer.Window());
+        EXPECT_NE(GetRenderHelper(), nullptr);
+    }
+    EXPECT_EQ(GetGLWindow(), &outer.Window());
+    EXPECT_EQ(GetKeyboard(), &outer.keyboard);
+    EXPECT_EQ(GetMusic(), &outer.music);
+    EXPECT_EQ(GetRenderHelper(), nullptr);
+    EXPECT_STREQ(SDL_getenv("SDL_VIDEODRIVER"), "x11");
+    SDL_setenv("SDL_VIDEODRIVER", driverAtStart.c_str(), 1);
+}
+
+TEST_F(ShowFrames, AFrameThatCannotBeReadBackFailsTheRender)
+{
+    KeepLastFrame keep;
+    OfflineShow show(GoldenSettings(), &keep);
+    std::string error;
+    ASSERT_TRUE(show.Open(error)) << error;
+    EXPECT_TRUE(show.RenderFrame(true));
+    // Every buffer mapped here already, the renderer's map of a frame fails.
+    const auto bind = reinterpret_cast<PFNGLBINDBUFFERPROC>(SDL_GL_GetProcAddress("glBindBuffer"));
+    const auto map = reinterpret_cast<PFNGLMAPBUFFERPROC>(SDL_GL_GetProcAddress("glMapBuffer"));
+    const auto isBuffer = reinterpret_cast<PFNGLISBUFFERPROC>(SDL_GL_GetProcAddress("glIsBuffer"));
+    ASSERT_TRUE(bind && map && isBuffer);
+    int mapped = 0;
+    for (GLuint name = 1; name < 256; ++name) {
+        if (!isBuffer(name))
+            continue;
+        bind(GL_PIXEL_PACK_BUFFER, name);
+        mapped += map(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY) ? 1 : 0;
+    }
+    bind(GL_PIXEL_PACK_BUFFER, 0);
+    ASSERT_GT(mapped, 0);
+    EXPECT_FALSE(show.RenderFrame(true) && show.RenderFrame(true));
+    EXPECT_FALSE(show.Finish(error));
+    EXPECT_NE(error.find("could not be read back"), std::string::npos) << error;
+}
+
 struct Moment {
     const char* name;
     uint32_t fromMs; // where the timeline starts, as a "Goto" would
@@ -261,6 +314,44 @@ TEST_F(ShowFrames, FastForwardLandsOnTheFrameThatAFullPlayDraws)
         // frames before it matter, so the match above says something.
         const RgbFrame fresh = PlayTo({moment.name, moment.atMs, moment.atMs}, false);
         EXPECT_FALSE(drawn.pixels == fresh.pixels) << moment.name;
+    }
+}
+
+// The bundled show with lines added to its script, in a directory of its own.
+class ChangedShowFrames : public ::testing::Test {
+protected:
+    void Enter(const std::string& addedLines)
+    {
+        namespace fs = std::filesystem;
+        directory = fs::temp_directory_path() / ("offline_show_test_" + std::to_string(getpid()));
+        fs::create_directories(directory / "data");
+        for (const char* folder : {"png", "3ds", "music"})
+            fs::create_directory_symlink(fs::path(DEMO_SOURCE_DIR) / "data" / folder, directory / "data" / folder);
+        fs::copy_file(fs::path(DEMO_SOURCE_DIR) / "data" / "script.txt", directory / "data" / "script.txt");
+        std::ofstream(directory / "data" / "script.txt", std::ios::app) << addedLines;
+        ASSERT_EQ(chdir(directory.c_str()), 0);
+    }
+    void TearDown() override
+    {
+        ASSERT_EQ(chdir(DEMO_SOURCE_DIR), 0);
+        std::filesystem::remove_all(directory);
+    }
+
+    std::filesystem::path directory;
+};
+
+TEST_F(ChangedShowFrames, FastForwardStaysExactWhileTheFrameClearIsStopped)
+{
+    // #10.0 is 19200 ms: frames draw over the frames before them until #11.0.
+    Enter("#10.0 Set scene.0.STOP\n#11.0 Set scene.0.RUN\n");
+    const Moment moments[] = {
+        {"the clear stopped", 18000, 20000},
+        {"the clear running again", 18000, 21200},
+    };
+    for (const Moment& moment : moments) {
+        const RgbFrame drawn = PlayTo(moment, false);
+        EXPECT_TRUE(drawn.pixels == PlayTo(moment, true).pixels) << moment.name;
+        EXPECT_GT(LitPixels(drawn, 0, 160), 1000) << moment.name;
     }
 }
 

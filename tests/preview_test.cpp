@@ -153,10 +153,8 @@ protected:
         ASSERT_TRUE(WriteSilence("data/music/track.wav", kMusicSeconds));
 
         AudioSetOutputOff(true);
-        music.emplace();
-        InstallMusic(&*music);
-        helper.emplace();
-        InstallRenderHelper(&*helper);
+        objects.emplace(&gl->Window());
+        objects->MakeRenderHelper();
         report = std::tmpfile();
         ASSERT_NE(report, nullptr);
     }
@@ -164,10 +162,7 @@ protected:
     void TearDown() override
     {
         session.reset();
-        InstallRenderHelper(nullptr);
-        helper.reset();
-        InstallMusic(nullptr);
-        music.reset();
+        objects.reset();
         AudioSetOutputOff(false);
         if (report)
             std::fclose(report);
@@ -236,8 +231,7 @@ protected:
 
     fs::path directory;
     fs::path previous;
-    std::optional<MCSounds> music;
-    std::optional<RenderHelper> helper;
+    std::optional<ProcessObjects> objects;
     std::optional<PreviewSession> session;
     RecordingMessageBoxes boxes;
     FILE* report = nullptr;
@@ -429,12 +423,14 @@ uint32_t RenderFrameLength(int frame)
 
 TEST_F(PreviewTest, SeekLandsWhereTheWholeShowIsInBlocksAndPicture)
 {
-    // On a frame of a render (every 50 ms is), so that playing every frame
-    // reaches it too; the pattern steps throw the wobble and the static,
-    // which draw from the random sequence.
-    constexpr uint32_t kTarget = 10 * kMsPerPosition;
+    // Between two frames of a render, as a click lands: the last frame is cut
+    // short. The pattern steps throw the wobble and the static, which draw
+    // from the random sequence; the heart tests depth; with the frame clear
+    // stopped, the frames before the target show through. From #9.2, so that
+    // drawing every frame takes little time.
+    constexpr uint32_t kTarget = 10 * kMsPerPosition + 7;
     constexpr int kFrames = 10;
-    const std::string script = kBusyShow + "#0.0 Set scene.3.RUN\n";
+    const std::string script = kBusyShow + "Goto #9.2\n#0.0 Set scene.3.RUN\n#9.3 Set scene.0.STOP\n";
     const auto screen = [this] { return gl->ReadRgba(0, 0, 800, 600); };
     std::vector<Blocks> sought;
     std::vector<uint8_t> soughtPicture;
@@ -443,7 +439,8 @@ TEST_F(PreviewTest, SeekLandsWhereTheWholeShowIsInBlocksAndPicture)
         PreviewSession& preview = NewSession();
         ASSERT_TRUE(preview.Start());
         Steps(3, 100);
-        preview.Step(40, {PreviewAction::ForwardEight, PreviewAction::ForwardOne, PreviewAction::ForwardOne});
+        preview.SeekTo(kTarget);
+        preview.Step(40, {});
         EXPECT_EQ(preview.Time(), kTarget);
         EXPECT_FALSE(preview.IsSeeking());
         EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), MusicBytes(kTarget));
@@ -458,14 +455,11 @@ TEST_F(PreviewTest, SeekLandsWhereTheWholeShowIsInBlocksAndPicture)
         WriteScript(script);
         PreviewSession& preview = NewSession();
         ASSERT_TRUE(preview.Start());
-        // Every frame played as the preview plays them; drawn undrawn but
-        // the last, since skipping is proven exact against drawing elsewhere.
-        helper->SetQuiet(true);
+        // Every frame drawn, on a render's frames, then the one cut short.
         int frame = 0;
         for (; preview.Time() + RenderFrameLength(frame) < kTarget || frame == 0; ++frame)
             preview.Step(RenderFrameLength(frame), {});
-        helper->SetQuiet(false);
-        preview.Step(RenderFrameLength(frame), {});
+        preview.Step(kTarget - preview.Time(), {});
         ASSERT_EQ(preview.Time(), kTarget);
         playedPicture = screen();
         played.push_back(CurrentBlocks());
@@ -582,9 +576,13 @@ TEST_F(PreviewTest, PauseHoldsPictureAndMusicAndTheEndHoldsTooUntilSpaceStartsOv
 
 TEST_F(PreviewTest, TheStripLeavesTheShowAboveItAloneSeeksWhereClickedAndFollowsReloads)
 {
-    WriteScript(kBusyShow);
+    // The heart too: depth, polygon mode and sphere mapping.
+    const std::string kBusyHeartShow = kBusyShow + "#0.0 Set scene.3.RUN\n";
+    WriteScript(kBusyHeartShow);
     PreviewSession& preview = NewSession();
     ASSERT_TRUE(preview.Start());
+    // Past #1.0's first "*", which reveals the heart's one object.
+    Steps(25, 100);
     preview.Step(100, {PreviewAction::TogglePause});
     // Paused, with the random sequence where it was, the show draws the same
     // frame again.
@@ -613,11 +611,13 @@ TEST_F(PreviewTest, TheStripLeavesTheShowAboveItAloneSeeksWhereClickedAndFollows
     EXPECT_FALSE(preview.ClickAt(20, y)); // the lane names
     const std::optional<uint32_t> target = strip.TimeAt(500, y);
     ASSERT_TRUE(target.has_value());
-    const TimeSpan shown = TimelineStrip::WindowAround(100, kMsPerPosition);
+    const TimeSpan shown = TimelineStrip::WindowAround(preview.Time(), kMsPerPosition);
     EXPECT_NEAR(double(*target), shown.start + (shown.end - shown.start) * (500.5 - 92.0) / (794.0 - 92.0), 1.0);
+    const int32_t releases = preview.MemoryReleases();
     EXPECT_TRUE(preview.ClickAt(500, y));
     preview.Step(0, {});
     ASSERT_FALSE(preview.IsSeeking());
+    EXPECT_EQ(preview.MemoryReleases(), releases + 1) << "the show the click replaced kept its memory";
     EXPECT_EQ(preview.Time(), *target);
     EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), MusicBytes(*target));
     // The picture the seek lands on has the strip too, as the next one has.
@@ -630,7 +630,7 @@ TEST_F(PreviewTest, TheStripLeavesTheShowAboveItAloneSeeksWhereClickedAndFollows
     const EffectLane& slot2 = strip.Lanes().effects[1];
     ASSERT_EQ(slot2.triggers.size(), 1u);
     EXPECT_EQ(slot2.triggers[0].time, 5 * kMsPerPosition);
-    std::string moved = kBusyShow;
+    std::string moved = kBusyHeartShow;
     moved.replace(moved.find("#5.0 Trig"), 4, "#7.0");
     WriteScript(moved);
     preview.Step(0, {});

@@ -336,9 +336,26 @@ TEST_F(Helper, CopyToTextureTakesTheLowerLeftSquareOfTheFrame)
 
     helper.Clear(0.0f, 0.0f, 1.0f);
     helper.DrawFullScreen(target);
-    helper.EndOrtho();
     EXPECT_TRUE(NearColour(Pixel(100, 240), 255, 0, 0));
     EXPECT_TRUE(NearColour(Pixel(540, 240), 0, 255, 0));
+
+    // Quiet, a frame leaves the pixels and the copy's texture as they were,
+    // and the GL state as a drawn frame leaves it: the copy's texture bound.
+    const std::vector<uint8_t> before = gl->ReadRgba(0, 0, 640, 480);
+    helper.SetQuiet(true);
+    helper.Clear(1.0f, 1.0f, 1.0f);
+    helper.DrawFullScreen(&green);
+    glDisable(GL_TEXTURE_2D);
+    helper.CopyToTexture(target, GL_RGB);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(GLuint(bound), target->Name());
+    helper.SetQuiet(false);
+    EXPECT_TRUE(gl->ReadRgba(0, 0, 640, 480) == before);
+    helper.DrawFullScreen(target);
+    helper.EndOrtho();
+    EXPECT_TRUE(NearColour(Pixel(100, 240), 255, 0, 0));
 }
 
 } // namespace

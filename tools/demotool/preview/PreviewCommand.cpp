@@ -9,7 +9,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <optional>
 #include <string>
 
 namespace {
@@ -43,44 +42,6 @@ void PrintHelp(FILE* out)
                  "The title shows the time as #position.beat, in milliseconds, and the frame rate.\n");
 }
 
-// The process-wide objects the show draws and plays with. The drawing helper
-// comes last, once the window's context is current: it puts the default GL
-// state in force, which in the player the disclaimer screen does again.
-class PreviewObjects {
-public:
-    PreviewObjects()
-    {
-        InstallGLWindow(&window);
-        InstallKeyboard(&keyboard);
-        InstallMusic(&music);
-    }
-    ~PreviewObjects()
-    {
-        InstallRenderHelper(nullptr);
-        helper.reset();
-        window.Destroy();
-        InstallMusic(nullptr);
-        InstallKeyboard(nullptr);
-        InstallGLWindow(nullptr);
-    }
-
-    bool Open()
-    {
-        if (!window.Create({"Demo preview", 800, 600, 32, false}))
-            return false;
-        helper.emplace();
-        InstallRenderHelper(&*helper);
-        return true;
-    }
-
-    GLWindow window;
-    Keyboard keyboard;
-    MCSounds music;
-
-private:
-    std::optional<RenderHelper> helper;
-};
-
 // The main loop's pump, with left clicks handed to the preview for its strip.
 bool PumpPreviewMessages(PreviewSession& session)
 {
@@ -105,8 +66,8 @@ uint64_t MillisecondsSince(std::chrono::steady_clock::time_point start)
 
 int PlayPreview()
 {
-    PreviewObjects objects;
-    if (!objects.Open()) {
+    ProcessObjects objects;
+    if (!objects.OpenWindow({"Demo preview", 800, 600, 32, false})) {
         std::fprintf(stderr, "demotool preview: could not open an OpenGL window\n");
         return 1;
     }
@@ -124,9 +85,9 @@ int PlayPreview()
         lastMs = nowMs;
         // Nothing was drawn while a seek goes on: the last picture stays.
         if (!session.IsSeeking())
-            objects.window.Swap();
+            objects.Window().Swap();
         if (nowMs - titleMs >= kTitleIntervalMs || nowMs < kTitleIntervalMs) {
-            objects.window.SetTitle(session.Title().c_str());
+            objects.Window().SetTitle(session.Title().c_str());
             titleMs = nowMs;
         }
     }

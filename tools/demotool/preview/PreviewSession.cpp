@@ -3,6 +3,7 @@
 #include "app/ProcessObjects.h"
 #include "demo/Timeline.h"
 #include "effects/RenderHelper.h"
+#include "offline/FastForward.h"
 #include "offline/SteppedClock.h"
 #include "platform/CrtRandom.h"
 #include "platform/Memory.h"
@@ -70,15 +71,18 @@ bool PreviewSession::Start()
 
 void PreviewSession::Step(uint32_t elapsed, const std::vector<PreviewAction>& actions)
 {
-    const int32_t buildsBefore = buildCount;
     for (PreviewAction action : actions)
         Apply(action);
     PollFiles(elapsed);
     // A replaced show, or an attempt that failed, freed its memory among the
     // blocks of the show now playing, where the C library would keep it:
-    // without this the process grows with every reload.
-    if (buildCount != buildsBefore)
+    // without this the process grows with every reload. Counted by builds,
+    // since a click rebuilds between Steps.
+    if (buildCount != releasedBuildCount) {
         ReleaseFreedMemory();
+        releasedBuildCount = buildCount;
+        ++memoryReleases;
+    }
     if (seek) {
         ContinueSeek();
     } else {
@@ -189,28 +193,41 @@ void PreviewSession::SeekTo(uint32_t milliseconds)
     Rebuild(milliseconds, true);
 }
 
-// Frames lie where a render's do, from the show's start; each is played with
-// the rasteriser discarding, so only what they change besides pixels stays.
+// Frames lie where a render's do, from the show's start, and the last is cut
+// short to land on the target itself.
 void PreviewSession::ContinueSeek()
 {
-    RenderHelper* helper = GetRenderHelper();
     const uint64_t sliceEnd = SDL_GetTicks64() + seekSlice;
-    helper->SetQuiet(true);
-    bool landing = false;
-    do {
-        const int64_t frame = seek->frame;
-        landing = seek->from + SteppedClock::FrameStart(frame, kSeekFramesPerSecond) >= seek->target;
-        if (landing)
-            break;
-        if (frame > 0)
-            clock.now += SteppedClock::FrameStart(frame, kSeekFramesPerSecond) -
-                         SteppedClock::FrameStart(frame - 1, kSeekFramesPerSecond);
-        show->Frame();
-        ++seek->frame;
-    } while (SDL_GetTicks64() < sliceEnd);
-    helper->SetQuiet(false);
-    if (landing)
+    if (FastForward(*this, seek->target, [sliceEnd] { return SDL_GetTicks64() < sliceEnd; }) !=
+        FastForwardEnd::Paused)
         Land();
+}
+
+Timeline& PreviewSession::StepperTimeline()
+{
+    return show->GetTimeline();
+}
+
+uint32_t PreviewSession::NextFrameTime() const
+{
+    return seek->from + SteppedClock::FrameStart(seek->frame, kSeekFramesPerSecond);
+}
+
+uint32_t PreviewSession::FrameTimeAfterNext() const
+{
+    return seek->from + SteppedClock::FrameStart(seek->frame + 1, kSeekFramesPerSecond);
+}
+
+bool PreviewSession::PlayFrame(bool quiet)
+{
+    if (seek->frame > 0)
+        clock.now += SteppedClock::FrameStart(seek->frame, kSeekFramesPerSecond) -
+                     SteppedClock::FrameStart(seek->frame - 1, kSeekFramesPerSecond);
+    GetRenderHelper()->SetQuiet(quiet);
+    const bool ended = show->Frame();
+    GetRenderHelper()->SetQuiet(false);
+    ++seek->frame;
+    return !ended;
 }
 
 // The frame at the target itself, drawn; a whole frame when the target lies

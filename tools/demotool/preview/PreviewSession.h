@@ -1,5 +1,6 @@
 #pragma once
 
+#include "offline/FastForward.h"
 #include "platform/Clock.h"
 #include "tools/demotool/preview/FileWatch.h"
 #include "tools/demotool/preview/PreviewKeys.h"
@@ -22,22 +23,22 @@ std::string ShowTimeText(uint32_t milliseconds, double msPerPosition, double msP
 // Plays the show under the current directory for its author: at once, from
 // any time, rebuilt whenever one of its files changes. Each rebuild makes a
 // whole new show (driver, timeline, pictures, effects) and takes it to where
-// the preview stands exactly as the whole show is there: played from the
-// script's start without drawing, on the frames of a render at 60 frames per
-// second, the last frame cut short to land on the time itself. A show with
+// the preview stands exactly as the whole show is there: fast-forwarded from
+// the script's start (FastForward), on the frames of a render at 60 frames
+// per second, the last frame cut short to land on the time itself. A show with
 // faults is reported and thrown away, and the last good one plays on.
 //
 // Needs a current GL context and the process-wide objects installed. While
 // it lives, the frame clock is the session's own: it moves by the time given
 // to Step, and not while paused.
-class PreviewSession {
+class PreviewSession final : private FrameStepper {
 public:
     // Reloads and faults are told on `report`. The files are looked at
     // every `pollInterval` milliseconds of Step time. A Step fast-forwards
     // for about `seekSlice` milliseconds of wall time (one frame at least),
     // so that the window answers during a long seek.
     explicit PreviewSession(FILE* report = stderr, uint32_t pollInterval = 250, uint32_t seekSlice = 50);
-    ~PreviewSession();
+    ~PreviewSession() override;
 
     PreviewSession(const PreviewSession&) = delete;
     PreviewSession& operator=(const PreviewSession&) = delete;
@@ -54,11 +55,11 @@ public:
     bool ClickAt(int32_t x, int32_t y);
 
     // Goes to this timeline time exactly as the whole show is there, music
-    // too: a new show from the script's start, played undrawn up to it over
-    // the next Steps, the first picture drawn there. Before the script's
+    // too: a new show from the script's start, fast-forwarded up to it over
+    // the next Steps, the first picture shown there. Before the script's
     // start the show starts at the time as a "Goto" line would.
     void SeekTo(uint32_t milliseconds);
-    // True while a seek has not landed yet: Step then draws nothing.
+    // True while a seek has not landed yet: Step then shows nothing new.
     bool IsSeeking() const { return seek.has_value(); }
 
     // Time, frame rate and state, or a seek's progress, for the window title.
@@ -78,6 +79,9 @@ public:
     // The audio layer's handle of the music playing, 0 for none.
     uint32_t MusicHandle() const;
     int32_t BuildCount() const { return buildCount; }
+    // How often a Step gave freed memory back: once after each Step that
+    // follows a build.
+    int32_t MemoryReleases() const { return memoryReleases; }
 
 private:
     class FrameClock final : public ClockSource {
@@ -92,14 +96,19 @@ private:
     struct Seek {
         uint32_t from = 0;
         uint32_t target = 0;
-        int64_t frame = 0; // frames played undrawn so far
+        int64_t frame = 0; // frames fast-forwarded so far
     };
 
     void Apply(PreviewAction action);
     // The show moved on and drawn, or the screen cleared without one.
     void DrawFrame(uint32_t elapsed);
+    // A slice of the seek's fast-forward, and the landing once it is done.
     void ContinueSeek();
     void Land();
+    Timeline& StepperTimeline() override;
+    uint32_t NextFrameTime() const override;
+    uint32_t FrameTimeAfterNext() const override;
+    bool PlayFrame(bool quiet) override;
     // Where the preview stands, or will once the seek lands.
     uint32_t Destination() const;
     // Builds anew and starts at `time` (the script's start when empty).
@@ -130,6 +139,8 @@ private:
     bool paused = false;
     bool atEnd = false;
     int32_t buildCount = 0;
+    int32_t releasedBuildCount = 0;
+    int32_t memoryReleases = 0;
     uint32_t framesCounted = 0;
     uint32_t msCounted = 0;
     double framesPerSecond = 0.0;

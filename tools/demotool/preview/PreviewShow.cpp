@@ -1,6 +1,5 @@
 #include "tools/demotool/preview/PreviewShow.h"
 
-#include "demo/DemoDriver.h"
 #include "resources/ImageRegistry.h"
 #include "tools/demotool/preview/FileWatch.h"
 #include "tools/demotool/script/StartUpNeeds.h"
@@ -21,16 +20,14 @@ std::string FileReadFor(const std::string& path)
 } // namespace
 
 PreviewShow::PreviewShow()
-    : driver(std::make_unique<DemoDriver>(static_cast<TimelineHost&>(*this)))
+    : show(std::make_unique<DemoShow>(static_cast<TimelineHost&>(*this)))
 {
-    driver->SetIntro(false);
-    lineup.AddTo(*driver);
+    show->driver.SetIntro(false);
 }
 
 PreviewShow::~PreviewShow()
 {
-    if (effectsStarted)
-        driver->Uninit();
+    show->Stop();
     DeleteTextures();
 }
 
@@ -43,8 +40,8 @@ bool PreviewShow::Build()
     }
     // The global music object has no stream of the preview's, so the
     // driver's start-up leaves the music alone.
-    effectsStarted = driver->Init() == 0;
-    scriptStartTime = driver->GetTimeline().StartTime();
+    const bool effectsStarted = show->Start() == 0;
+    scriptStartTime = show->driver.GetTimeline().StartTime();
     if (!effectsStarted && faults.empty())
         ReportMissingPictures();
     if (effectsStarted)
@@ -54,24 +51,24 @@ bool PreviewShow::Build()
 
 void PreviewShow::StartAt(uint32_t milliseconds)
 {
-    Timeline& timeline = driver->GetTimeline();
+    Timeline& timeline = show->driver.GetTimeline();
     timeline.SetStartTime(milliseconds);
     timeline.Reset();
 }
 
 bool PreviewShow::Frame()
 {
-    return driver->Frame() == 2;
+    return show->driver.Frame() == 2;
 }
 
 Timeline& PreviewShow::GetTimeline()
 {
-    return driver->GetTimeline();
+    return show->driver.GetTimeline();
 }
 
 const Timeline& PreviewShow::GetTimeline() const
 {
-    return driver->GetTimeline();
+    return show->driver.GetTimeline();
 }
 
 bool PreviewShow::LoadImage(ImageRegistry* registry, const std::string& handle, const std::string& path,
@@ -102,14 +99,14 @@ void PreviewShow::ReportFault(const char* message, int32_t line, const std::stri
 
 std::string PreviewShow::ScriptLine() const
 {
-    return std::string(kScriptPath) + ":" + std::to_string(driver->GetTimeline().LineNumber()) + ": ";
+    return std::string(kScriptPath) + ":" + std::to_string(show->driver.GetTimeline().LineNumber()) + ": ";
 }
 
 // An effect refuses to start without its pictures; the player says only
 // "Initialization failed", the preview says which are missing.
 void PreviewShow::ReportMissingPictures()
 {
-    const ImageRegistry& registry = driver->GetImageRegistry();
+    const ImageRegistry& registry = show->driver.GetImageRegistry();
     const std::string missing =
         MissingPicturesFault([&](const std::string& name) { return registry.Find(name) != nullptr; });
     faults.push_back(missing.empty() ? "the effects could not start" : missing);
@@ -120,7 +117,7 @@ void PreviewShow::ReportMissingPictures()
 void PreviewShow::CheckMesh()
 {
     files.push_back(kMeshPath);
-    const Mesh3DS& mesh = lineup.heart.Mesh();
+    const Mesh3DS& mesh = show->lineup.heart.Mesh();
     if (mesh.objectCount == 0) {
         faults.push_back(std::string(kMeshPath) + ": no objects could be read");
         return;
@@ -135,5 +132,5 @@ void PreviewShow::CheckMesh()
 // otherwise keep every picture it ever read.
 void PreviewShow::DeleteTextures()
 {
-    driver->GetImageRegistry().DeleteTextureNames();
+    show->driver.GetImageRegistry().DeleteTextureNames();
 }

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-class DemoDriver;
 class Timeline;
 
 // One show built from the files under the current directory the way the
@@ -68,9 +67,5 @@ private:
     std::vector<std::string> files;
     std::string musicPath;
     uint32_t scriptStartTime = 0;
-    bool effectsStarted = false;
-    // On the heap: the timeline holds its tables inside. The effects point
-    // into its registry, so they go first.
-    std::unique_ptr<DemoDriver> driver;
-    ShowLineup lineup;
+    std::unique_ptr<DemoShow> show;
 };
