@@ -100,7 +100,7 @@ bool OfflineShow::Open(std::string& error)
     CrtSeed(1);
 
     window = std::make_unique<GLWindow>();
-    window->AllowMultisample(false);
+    window->LimitSamples(settings.samples);
     InstallGLWindow(window.get());
     const WindowSettings spec{"Demo", std::max(settings.width, kSceneSide), std::max(settings.height, kSceneSide), 32,
                               false};
