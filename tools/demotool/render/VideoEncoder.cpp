@@ -60,7 +60,7 @@ struct QualityPreset {
 // join the same way.
 const QualityPreset kPresets[] = {
     {VideoQuality::Draft, "draft", {"-c:v", "libx264", "-preset", "superfast", "-crf", "23", "-pix_fmt", "yuv420p"}},
-    {VideoQuality::High, "high", {"-c:v", "libx264", "-preset", "medium", "-crf", "16", "-pix_fmt", "yuv420p"}},
+    {VideoQuality::High, "high", {"-c:v", "libx264", "-preset", "medium", "-crf", "14", "-pix_fmt", "yuv420p"}},
     {VideoQuality::Master, "master", {"-c:v", "libx264rgb", "-preset", "veryfast", "-qp", "0", "-pix_fmt", "rgb24"}},
 };
 
