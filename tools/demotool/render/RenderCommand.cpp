@@ -43,7 +43,7 @@ const char* const kUsage =
     "                    its piece, joined without encoding again; the music is added once\n"
     "  --samples N       multisampling: 0 (none), 2, 4, 8 or 16 samples, fewer where the driver offers\n"
     "                    fewer (default 4, as the player asks for)\n"
-    "  --quality Q       how the video is encoded: draft (default: quick, about 11 Mbit/s at 800x600),\n"
+    "  --quality Q       how the video is encoded: draft (default: quick, about 10 Mbit/s at 800x600),\n"
     "                    high (slower, for watching) or master (lossless RGB: the drawn frames exactly,\n"
     "                    to keep or to upload where it is encoded again; large)\n"
     "  --with-intro      the disclaimer sequence first; the music then starts after it\n"
