@@ -16,9 +16,6 @@ void ShowShutdownError(const char* text)
     MessageBoxA(text, "SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION);
 }
 
-// Samples asked for, best first.
-constexpr int32_t kSampleCounts[] = {4, 2};
-
 } // namespace
 
 bool ExtensionListHas(const char* list, const char* name)
@@ -72,7 +69,7 @@ bool GLWindow::Create(const WindowSettings& settings)
 
     // A pixel format is chosen once per window, so a multisampled context
     // costs a second window: this one only served to ask the driver.
-    if (!multisample && multisampleAllowed && ProbeMultisample(window)) {
+    if (!multisample && mostSamples >= 2 && ProbeMultisample(window)) {
         created = true;
         Destroy();
         return Create(settings);
@@ -165,7 +162,7 @@ bool GLWindow::ProbeMultisample(platform::Window*)
         multisample = false;
         return false;
     }
-    for (const int32_t samples : kSampleCounts) {
+    for (int32_t samples = mostSamples; samples >= 2; samples /= 2) {
         if (platform::MultisampleFormatExists(samples)) {
             multisample = true;
             multisampleFormat = samples;

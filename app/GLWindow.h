@@ -46,9 +46,14 @@ public:
     void SetTitle(const char* title);
     bool CreateDefault();
 
-    // Tests and the offline renderer draw without multisampling, so that
-    // edges come out the same on every machine.
-    void AllowMultisample(bool allow) { multisampleAllowed = allow; }
+    // The samples the player asks for; with fewer on offer, the most below.
+    static constexpr int32_t kPlayerSamples = 4;
+    // Tests draw without multisampling, so that edges come out the same on
+    // every machine.
+    void AllowMultisample(bool allow) { mostSamples = allow ? kPlayerSamples : 0; }
+    // At most this many samples, fewer where the driver offers fewer; below 2
+    // none. Before Create.
+    void LimitSamples(int32_t samples) { mostSamples = samples; }
     bool IsCreated() const { return created; }
     // True when the window shows the program's icon, read from kIconPath
     // under the current directory; without it the window has the system's.
@@ -72,5 +77,5 @@ private:
     int32_t viewportWidth = 0;
     int32_t viewportHeight = 0;
     float aspect = 0.0f;
-    bool multisampleAllowed = true;
+    int32_t mostSamples = kPlayerSamples;
 };

@@ -30,6 +30,50 @@ struct BufferCalls {
 
 BufferCalls g_calls;
 
+struct ResolveCalls {
+    PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
+    PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
+    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
+    PFNGLGENRENDERBUFFERSPROC genRenderbuffers = nullptr;
+    PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
+    PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
+    PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
+    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
+    PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
+
+    template <typename Call>
+    static void Get(Call& call, const char* name)
+    {
+        call = reinterpret_cast<Call>(platform::GetProcAddress(name));
+    }
+
+    bool Load()
+    {
+        Get(genFramebuffers, "glGenFramebuffers");
+        Get(deleteFramebuffers, "glDeleteFramebuffers");
+        Get(bindFramebuffer, "glBindFramebuffer");
+        Get(genRenderbuffers, "glGenRenderbuffers");
+        Get(deleteRenderbuffers, "glDeleteRenderbuffers");
+        Get(bindRenderbuffer, "glBindRenderbuffer");
+        Get(renderbufferStorage, "glRenderbufferStorage");
+        Get(framebufferRenderbuffer, "glFramebufferRenderbuffer");
+        Get(blitFramebuffer, "glBlitFramebuffer");
+        return genFramebuffers && deleteFramebuffers && bindFramebuffer && genRenderbuffers && deleteRenderbuffers &&
+               bindRenderbuffer && renderbufferStorage && framebufferRenderbuffer && blitFramebuffer;
+    }
+};
+
+ResolveCalls g_resolve;
+
+bool HasFramebufferBlit()
+{
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    const bool core = version && version[0] >= '3';
+    const bool extension = extensions && std::strstr(extensions, "GL_ARB_framebuffer_object");
+    return (core || extension) && g_resolve.Load();
+}
+
 bool HasPixelBufferObjects()
 {
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
@@ -43,6 +87,10 @@ bool HasPixelBufferObjects()
 
 FrameReadback::~FrameReadback()
 {
+    if (resolveFramebuffer) {
+        g_resolve.deleteFramebuffers(1, &resolveFramebuffer);
+        g_resolve.deleteRenderbuffers(1, &resolveColour);
+    }
     if (!havePixelBuffers)
         return;
     for (Slot& slot : slots)
@@ -52,6 +100,9 @@ FrameReadback::~FrameReadback()
 
 void FrameReadback::Init()
 {
+    GLint sampleBuffers = 0;
+    glGetIntegerv(GL_SAMPLE_BUFFERS, &sampleBuffers);
+    resolving = sampleBuffers > 0 && HasFramebufferBlit();
     havePixelBuffers = HasPixelBufferObjects();
     if (!havePixelBuffers)
         return;
@@ -68,6 +119,8 @@ void FrameReadback::Start(int32_t width, int32_t height)
     const size_t bytes = size_t(width) * size_t(height) * 4;
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
+    if (resolving)
+        Resolve(width, height);
     if (havePixelBuffers) {
         g_calls.bind(GL_PIXEL_PACK_BUFFER, slot.buffer);
         g_calls.data(GL_PIXEL_PACK_BUFFER, GLsizeiptr(bytes), nullptr, GL_STREAM_READ);
@@ -77,7 +130,35 @@ void FrameReadback::Start(int32_t width, int32_t height)
         slot.direct.resize(bytes);
         glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, slot.direct.data());
     }
+    if (resolving)
+        g_resolve.bindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     ++pendingCount;
+}
+
+// Leaves the resolved copy bound for reading.
+void FrameReadback::Resolve(int32_t width, int32_t height)
+{
+    if (!resolveFramebuffer) {
+        g_resolve.genFramebuffers(1, &resolveFramebuffer);
+        g_resolve.genRenderbuffers(1, &resolveColour);
+    }
+    g_resolve.bindFramebuffer(GL_DRAW_FRAMEBUFFER, resolveFramebuffer);
+    if (width != resolveWidth || height != resolveHeight) {
+        g_resolve.bindRenderbuffer(GL_RENDERBUFFER, resolveColour);
+        g_resolve.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+        g_resolve.bindRenderbuffer(GL_RENDERBUFFER, 0);
+        g_resolve.framebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, resolveColour);
+        resolveWidth = width;
+        resolveHeight = height;
+    }
+    // The scissor would cut the copy short; the effects' state is theirs.
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    g_resolve.blitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    if (scissor)
+        glEnable(GL_SCISSOR_TEST);
+    g_resolve.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    g_resolve.bindFramebuffer(GL_READ_FRAMEBUFFER, resolveFramebuffer);
 }
 
 bool FrameReadback::AddRepeats(int32_t count)

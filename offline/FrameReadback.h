@@ -17,7 +17,10 @@ struct RawFrame {
 // Reads finished frames back through two pixel buffer objects: the read of
 // one frame is started when it is done and collected only after the next one
 // has been drawn, so the copy overlaps drawing. Without pixel buffer objects
-// it reads at once. Needs the context current from Init to destruction.
+// it reads at once. A multisampled back buffer is resolved into a plain copy
+// first: reading it directly gives one sample per pixel on some drivers (Mesa's
+// llvmpipe), the edges as jagged as without multisampling. Needs the context
+// current from Init to destruction.
 class FrameReadback {
 public:
     FrameReadback() = default;
@@ -48,7 +51,14 @@ private:
         std::vector<uint8_t> direct; // the pixels when there is no buffer
     };
 
+    void Resolve(int32_t width, int32_t height);
+
     bool havePixelBuffers = false;
+    bool resolving = false;
+    GLuint resolveFramebuffer = 0;
+    GLuint resolveColour = 0;
+    int32_t resolveWidth = 0;
+    int32_t resolveHeight = 0;
     Slot slots[kSlots];
     int32_t oldest = 0;
     int32_t pendingCount = 0;

@@ -102,7 +102,7 @@ bool OfflineShow::Open(std::string& error)
     AudioSetOutputOff(true);
 
     objects = std::make_unique<ProcessObjects>();
-    objects->Window().AllowMultisample(false);
+    objects->Window().LimitSamples(settings.samples);
     // With the helper made while the context is current: nothing else applies
     // the default GL state when the disclaimer is left out.
     const WindowSettings spec{"Demo", std::max(settings.width, kSceneSide), std::max(settings.height, kSceneSide), 32,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/GLWindow.h"
 #include "offline/FrameReadback.h"
 #include "offline/FastForward.h"
 #include "offline/FrameWriter.h"
@@ -21,6 +22,9 @@ struct OfflineSettings {
     int32_t height = 600;
     int32_t framesPerSecond = 60;
     bool withIntro = false;
+    // Multisampling as the player asks for it, so that a video shows the
+    // show's smooth edges; 0 draws without.
+    int32_t samples = GLWindow::kPlayerSamples;
 };
 
 // The show played off screen: the player's driver, timeline and effects on a

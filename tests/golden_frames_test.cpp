@@ -2,10 +2,12 @@
 // reference pictures in tests/golden. When an effect or the show's data is
 // changed on purpose, look at the new frames and regenerate the references:
 //   build/tools/demotool/demotool render --golden tests/golden
+#include "offline/FrameReadback.h"
 #include "offline/GoldenFrames.h"
 #include "resources/PngDecoder.h"
 #include "resources/PngEncoder.h"
 
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -159,6 +161,94 @@ TEST_F(GoldenRender, FramesOfTheRangeDifferFromEachOther)
     std::string error;
     ASSERT_TRUE(RenderGoldenFrame(later, frame, error)) << error;
     EXPECT_FALSE(MatchesReference(frame, GoldenFrames()[6].name));
+}
+
+// A slanted white triangle on black, drawn on the offline show's own
+// context and read back as its frames are.
+constexpr int32_t kSide = 64;
+
+std::vector<uint8_t> DrawTriangle(int32_t samples)
+{
+    OfflineSettings settings = GoldenSettings();
+    settings.samples = samples;
+    OfflineShow show(settings, nullptr);
+    std::string error;
+    if (!show.Open(error)) {
+        ADD_FAILURE() << error;
+        return {};
+    }
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    for (GLenum state : {GL_TEXTURE_2D, GL_BLEND, GL_DEPTH_TEST, GL_LIGHTING, GL_FOG, GL_CULL_FACE, GL_ALPHA_TEST,
+                         GL_STENCIL_TEST})
+        glDisable(state);
+    // A scissor left on must not cut the frame that is read.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, kSide, kSide);
+    glViewport(0, 0, kSide, kSide);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glBegin(GL_TRIANGLES);
+    glVertex2f(-0.9f, -0.8f);
+    glVertex2f(0.8f, -0.6f);
+    glVertex2f(-0.3f, 0.9f);
+    glEnd();
+    glScissor(0, 0, 1, 1);
+    FrameReadback readback;
+    readback.Init();
+    readback.Start(kSide, kSide);
+    RawFrame frame;
+    EXPECT_TRUE(readback.TakeOldest(frame));
+    glPopAttrib();
+    std::vector<uint8_t> red(size_t(kSide) * kSide);
+    for (size_t i = 0; i < red.size() && i * 4 < frame.rgba.size(); ++i)
+        red[i] = frame.rgba[i * 4];
+    return red;
+}
+
+// Whether a pixel of the unsmoothed picture has a neighbour of the other
+// colour: the triangle's edge runs through it or beside it.
+bool OnAnEdge(const std::vector<uint8_t>& hard, int32_t x, int32_t y)
+{
+    for (int32_t dy = -1; dy <= 1; ++dy)
+        for (int32_t dx = -1; dx <= 1; ++dx) {
+            const int32_t nx = std::clamp(x + dx, 0, kSide - 1), ny = std::clamp(y + dy, 0, kSide - 1);
+            if (hard[size_t(ny) * kSide + size_t(nx)] != hard[size_t(y) * kSide + size_t(x)])
+                return true;
+        }
+    return false;
+}
+
+using OfflineMultisample = ShowDirectory;
+
+TEST_F(OfflineMultisample, TheDefaultSmoothsEdgesOnlyAndRepeatsExactly)
+{
+    const std::vector<uint8_t> hard = DrawTriangle(0);
+    const std::vector<uint8_t> smooth = DrawTriangle(OfflineSettings{}.samples);
+    ASSERT_EQ(hard.size(), size_t(kSide) * kSide);
+    ASSERT_EQ(smooth.size(), hard.size());
+    int64_t lit = 0, differing = 0, offEdge = 0, partial = 0;
+    for (int32_t y = 0; y < kSide; ++y)
+        for (int32_t x = 0; x < kSide; ++x) {
+            const size_t i = size_t(y) * kSide + size_t(x);
+            EXPECT_TRUE(hard[i] == 0 || hard[i] == 255) << "a partly covered pixel without samples";
+            lit += hard[i] == 255;
+            partial += smooth[i] != 0 && smooth[i] != 255;
+            if (smooth[i] != hard[i]) {
+                ++differing;
+                offEdge += !OnAnEdge(hard, x, y);
+            }
+        }
+    EXPECT_GT(lit, kSide * kSide / 4);
+    EXPECT_GT(partial, kSide);
+    EXPECT_GT(differing, kSide);
+    EXPECT_LT(differing * 5, lit);
+    EXPECT_EQ(offEdge, 0);
+    EXPECT_EQ(DrawTriangle(OfflineSettings{}.samples), smooth);
 }
 
 } // namespace

@@ -84,6 +84,11 @@ TEST(RenderOptionsTest, BadArgumentsAreRefusedWithAReason)
         {{"--at", "1s", "--jobs", "2", "--png", "x.png"}, "--jobs splits a video"},
         {{"--video", "a.mp4", "--jobs", "0"}, "--jobs"},
         {{"--video", "a.mp4", "b.mp4"}, "unexpected argument b.mp4"},
+        {{"--at", "1s", "--samples", "3", "--png", "x.png"}, "--samples 3: 0 (none), 2, 4, 8 or 16"},
+        {{"--at", "1s", "--samples", "32", "--png", "x.png"}, "--samples 32"},
+        {{"--video", "a.mp4", "--quality", "best"}, "--quality best: draft, high or master"},
+        {{"--frames", "d", "--quality", "high"}, "--quality is how a video is encoded"},
+        {{"--golden", "d", "--samples", "0"}, "leave out --samples"},
     };
     for (const auto& c : cases) {
         RenderOptions options;
@@ -275,6 +280,9 @@ TEST_F(RenderCommand, PiecesAndAtGiveTheFramesOfTheWholeRange)
 
     ASSERT_EQ(Render("--png " + (dir / "at.png").string() + settings + " --at =92560").status, 0);
     EXPECT_EQ(ReadBytes(dir / "at.png"), ReadBytes(dir / "whole" / "frame-000008.png"));
+    // Multisampled by default: without, the same frame's edges differ.
+    ASSERT_EQ(Render("--png " + (dir / "hard.png").string() + settings + " --at =92560 --samples 0").status, 0);
+    EXPECT_NE(ReadBytes(dir / "hard.png"), ReadBytes(dir / "at.png"));
 }
 
 // A path as one shell word, whatever spaces or quotes it holds.
@@ -320,6 +328,30 @@ TEST_F(RenderCommand, VideoInTwoPiecesHasH264PicturesJoinedAndTheMusicAsAac)
     EXPECT_EQ(left, std::vector<std::string>{video.filename().string()});
 }
 
+// The pictures' checksums, one line per frame, as ffmpeg decodes them to RGB.
+std::string FrameSums(const std::string& input)
+{
+    return RunShellWithErrors("ffmpeg -v error " + input + " -map 0:v -pix_fmt rgb24 -f framemd5 - | grep -v '^#' | "
+                              "awk -F', *' '{print $NF}'")
+        .out;
+}
+
+TEST_F(RenderCommand, AMasterInPiecesDecodesToTheDrawnFrames)
+{
+    if (RunShellWithErrors("command -v ffprobe").status != 0)
+        GTEST_SKIP() << "ffprobe is not installed";
+    // Not the default samples: the pieces must be drawn as asked too.
+    const std::string range = " --size 320x240 --fps 20 --goto '#48.0' --to '#48.2' --samples 0";
+    const fs::path video = dir / "master.mp4";
+    const ToolRun run = Render("--video " + video.string() + range + " --quality master --jobs 2");
+    ASSERT_EQ(run.status, 0) << run.out;
+    ASSERT_EQ(Render("--frames " + (dir / "f").string() + range).status, 0);
+    const std::string drawn = FrameSums("-framerate 20 -i " + (dir / "f" / "frame-%06d.png").string());
+    EXPECT_EQ(std::count(drawn.begin(), drawn.end(), '\n'), 20) << drawn;
+    EXPECT_EQ(FrameSums("-i " + video.string()), drawn);
+    EXPECT_EQ(Probe("-select_streams v -show_entries stream=codec_name,pix_fmt -of csv=p=0", video), "h264,gbrp\n");
+}
+
 TEST_F(RenderCommand, AFailedJoinKeepsThePiecesAndJoinRefusesPiecesThatDoNotFit)
 {
     if (RunShellWithErrors("command -v ffprobe").status != 0)
@@ -346,6 +378,9 @@ TEST_F(RenderCommand, AFailedJoinKeepsThePiecesAndJoinRefusesPiecesThatDoNotFit)
         std::string reason;
     } misfits[] = {
         {" --fps 30 " + a + " " + b, "the piece " + a + " is 320x240 at 25/1 frames per second"},
+        {" --fps 25 --quality high " + a + " " + b,
+         "the piece " + a + " is 320x240 at 25/1 frames per second in draft quality, the range 320x240 at 25/1 "
+         "frames per second in high quality"},
         {" --fps 25 " + a, "fewer than the 24 of the range"},
         {" --fps 25 " + a + " " + b + " " + b, "the pieces up to " + b + " hold 36 frames, more than"},
     };

@@ -22,7 +22,7 @@ namespace {
 const char* const kUsage =
     "usage: demotool render (--video FILE.mp4 | --frames DIR | --at TIME --png FILE | --golden DIR)\n"
     "                       [--goto TIME] [--from TIME] [--to TIME] [--fps N] [--size WxH] [--jobs N]\n"
-    "                       [--with-intro] [--dir DIR]\n"
+    "                       [--samples N] [--quality draft|high|master] [--with-intro] [--dir DIR]\n"
     "\n"
     "Plays the show off screen, one frame per frame, and writes what it draws. Music is not played.\n"
     "\n"
@@ -41,6 +41,11 @@ const char* const kUsage =
     "  --size WxH        4:3 (default 800x600) or 16:9, which is padded centred with black\n"
     "  --jobs N          a video in N pieces rendered by N processes at once, each fast-forwarded to\n"
     "                    its piece, joined without encoding again; the music is added once\n"
+    "  --samples N       multisampling: 0 (none), 2, 4, 8 or 16 samples, fewer where the driver offers\n"
+    "                    fewer (default 4, as the player asks for)\n"
+    "  --quality Q       how the video is encoded: draft (default: quick, about 10 Mbit/s at 800x600),\n"
+    "                    high (slower, for watching) or master (lossless RGB: the drawn frames exactly,\n"
+    "                    to keep or to upload where it is encoded again; large)\n"
     "  --with-intro      the disclaimer sequence first; the music then starts after it\n"
     "  --dir DIR         the show's directory, holding data/ (default: the current directory)\n"
     "\n"
@@ -196,7 +201,7 @@ int RunRender(int argc, char** argv)
     KeepLastFrame* keep = nullptr;
     if (options.mode == RenderMode::Video) {
         auto video = std::make_unique<VideoEncoder>(
-            VideoSettings{options.ffmpeg, options.output, options.width, options.height, options.fps});
+            VideoSettings{options.ffmpeg, options.output, options.width, options.height, options.fps, options.quality});
         if (!video->Start(error))
             return Fail(error);
         encoder = video.get();

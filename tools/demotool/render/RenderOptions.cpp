@@ -89,6 +89,17 @@ bool TakeRenderOption(RenderOptions& options, const std::string& name, const cha
         ok = ParseInt(value, 1, 64, options.jobs);
         if (!ok)
             error = std::string("--jobs ") + value + ": a whole number from 1 to 64";
+    } else if (name == "--samples") {
+        // Counts a driver offers: powers of two.
+        ok = ParseInt(value, 0, 16, options.samples) && (options.samples & (options.samples - 1)) == 0 &&
+             options.samples != 1;
+        if (!ok)
+            error = std::string("--samples ") + value + ": 0 (none), 2, 4, 8 or 16";
+    } else if (name == "--quality") {
+        ok = ParseQuality(value, options.quality);
+        options.qualityGiven = true;
+        if (!ok)
+            error = std::string("--quality ") + value + ": draft, high or master";
     } else if (name == "--size") {
         ok = ParseSize(value, options.width, options.height) && IsRenderSize(options.width, options.height);
         if (!ok)
@@ -132,6 +143,14 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
     }
     if (options.jobs > 1 && options.mode != RenderMode::Video) {
         error = "--jobs splits a video: give --video";
+        return false;
+    }
+    if (options.qualityGiven && options.mode != RenderMode::Video) {
+        error = "--quality is how a video is encoded: give --video";
+        return false;
+    }
+    if (options.mode == RenderMode::Golden && options.samples != GLWindow::kPlayerSamples) {
+        error = "the golden frames are drawn as the player draws them: leave out --samples";
         return false;
     }
     if (options.mode == RenderMode::Picture && options.to.given) {

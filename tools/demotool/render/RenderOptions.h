@@ -1,6 +1,8 @@
 #pragma once
 
+#include "app/GLWindow.h"
 #include "tools/demotool/CommandOptions.h"
+#include "tools/demotool/render/VideoEncoder.h"
 
 #include <cstdint>
 #include <string>
@@ -19,6 +21,9 @@ struct RenderOptions {
     int32_t width = 800;
     int32_t height = 600;
     int32_t jobs = 1;
+    int32_t samples = GLWindow::kPlayerSamples;
+    VideoQuality quality = VideoQuality::Draft;
+    bool qualityGiven = false;
     bool withIntro = false;
     std::string dir;
     std::string ffmpeg; // found by PrepareOutput for a video

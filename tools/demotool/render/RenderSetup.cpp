@@ -11,6 +11,7 @@ OfflineSettings ShowSettingsOf(const RenderOptions& options)
     settings.height = options.height;
     settings.framesPerSecond = options.fps;
     settings.withIntro = options.withIntro;
+    settings.samples = options.samples;
     return settings;
 }
 

@@ -56,7 +56,8 @@ pid_t StartPiece(const std::string& program, const RenderOptions& options, const
     const std::vector<std::string> arguments{
         program, "render", "--video", output, "--goto", Ms(piece.start), "--from", Ms(piece.from), "--to",
         Ms(piece.to), "--fps", std::to_string(options.fps),
-        "--size", std::to_string(options.width) + "x" + std::to_string(options.height)};
+        "--size", std::to_string(options.width) + "x" + std::to_string(options.height),
+        "--samples", std::to_string(options.samples), "--quality", QualityName(options.quality)};
     std::vector<char*> argv;
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
@@ -74,8 +75,17 @@ pid_t StartPiece(const std::string& program, const RenderOptions& options, const
     return child;
 }
 
-// The pieces must be of the range's size and rate and hold its frames all:
-// ffmpeg would join others into a short or mixed video without a word.
+// The preset that a piece's tag names, "unknown" without one.
+std::string QualityOfTag(const std::string& tag)
+{
+    for (VideoQuality quality : {VideoQuality::Draft, VideoQuality::High, VideoQuality::Master})
+        if (tag == QualityTag(quality))
+            return QualityName(quality);
+    return "unknown";
+}
+
+// The pieces must be of the range's size, rate and preset and hold its frames
+// all: ffmpeg would join others into a short or mixed video without a word.
 bool CheckPieces(const RenderOptions& options, int64_t frames, const std::vector<std::string>& pieces,
                  std::string& error)
 {
@@ -85,26 +95,32 @@ bool CheckPieces(const RenderOptions& options, int64_t frames, const std::vector
         return false;
     }
     const std::string expected = std::to_string(options.width) + "x" + std::to_string(options.height) + " at " +
-                                 std::to_string(options.fps) + "/1";
+                                 std::to_string(options.fps) + "/1 frames per second in " +
+                                 QualityName(options.quality) + " quality";
     int64_t total = 0;
     for (const std::string& piece : pieces) {
         std::string out;
         if (!ReadProgram({ffprobe, "-v", "error", "-select_streams", "v:0", "-count_packets", "-show_entries",
-                          "stream=width,height,r_frame_rate,nb_read_packets", "-of", "csv=p=0", piece},
+                          "stream=width,height,r_frame_rate,nb_read_packets:format_tags=comment", "-of", "csv=p=0",
+                          piece},
                          out, error)) {
             error = "cannot read the piece " + piece + ": " + error;
             return false;
         }
         int width = 0, height = 0, rate = 0, base = 0;
         long long count = 0;
-        if (std::sscanf(out.c_str(), "%d,%d,%d/%d,%lld", &width, &height, &rate, &base, &count) != 5) {
+        int read = 0;
+        if (std::sscanf(out.c_str(), "%d,%d,%d/%d,%lld\n%n", &width, &height, &rate, &base, &count, &read) != 5) {
             error = "the piece " + piece + " holds no video";
             return false;
         }
+        std::string tag = out.substr(size_t(read));
+        tag = tag.substr(0, tag.find('\n'));
         const std::string found = std::to_string(width) + "x" + std::to_string(height) + " at " +
-                                  std::to_string(rate) + "/" + std::to_string(base);
+                                  std::to_string(rate) + "/" + std::to_string(base) + " frames per second in " +
+                                  QualityOfTag(tag) + " quality";
         if (found != expected) {
-            error = "the piece " + piece + " is " + found + " frames per second, the range " + expected;
+            error = "the piece " + piece + " is " + found + ", the range " + expected;
             return false;
         }
         total += count;
@@ -177,7 +193,7 @@ bool Join(const RenderOptions& options, const WholeRange& whole, const std::vect
                         PicturesOnly(options.ffmpeg, pieces, options.output, pictures, error) &&
                         WriteConcatList(list, pictures, error) &&
                         MuxPictures(options.ffmpeg, {"-f", "concat", "-safe", "0", "-i", list}, music,
-                                    double(frames) / options.fps, options.output, error);
+                                    options.quality, double(frames) / options.fps, options.output, error);
     std::remove(list.c_str());
     for (const std::string& path : pictures)
         std::remove(path.c_str());

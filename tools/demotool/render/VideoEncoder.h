@@ -13,17 +13,30 @@ std::string FindProgram(const char* name);
 // The path of an ffmpeg on PATH, empty when there is none.
 std::string FindFfmpeg();
 
+// How a video is encoded: draft for a quick look, high to watch, master
+// lossless (the drawn frames exactly) to keep or to upload where it is
+// encoded again.
+enum class VideoQuality { Draft, High, Master };
+
+// The preset's name as --quality takes it.
+const char* QualityName(VideoQuality quality);
+// False when the name is no preset.
+bool ParseQuality(const std::string& name, VideoQuality& quality);
+// The tag that a video carries for its preset, so that join can tell pieces.
+std::string QualityTag(VideoQuality quality);
+
 struct VideoSettings {
     std::string ffmpeg;
     std::string outputPath;
     int32_t width = 0;
     int32_t height = 0;
     int32_t framesPerSecond = 60;
+    VideoQuality quality = VideoQuality::Draft;
 };
 
-// Frames piped to ffmpeg as raw RGB and encoded to H.264 (yuv420p) in a
-// picture-only file beside the output; Mux then adds the music. Runs on the
-// frame writer's thread.
+// Frames piped to ffmpeg as raw RGB and encoded to H.264 (yuv420p, or RGB for
+// the master) in a picture-only file beside the output; Mux then adds the
+// music. Runs on the frame writer's thread.
 class VideoEncoder final : public FrameSink {
 public:
     explicit VideoEncoder(const VideoSettings& settings);
@@ -64,7 +77,7 @@ struct MusicTrack {
 };
 
 // Writes outputPath: the pictures that ffmpeg reads with `pictureInput` (its
-// input options), copied as they are, with the music cut at its start time
-// and delayed, all cut to the pictures' length.
+// input options), copied as they are and tagged with their preset, with the
+// music cut at its start time and delayed, all cut to the pictures' length.
 bool MuxPictures(const std::string& ffmpeg, const std::vector<std::string>& pictureInput, const MusicTrack& music,
-                 double durationSeconds, const std::string& outputPath, std::string& error);
+                 VideoQuality quality, double durationSeconds, const std::string& outputPath, std::string& error);
