@@ -150,7 +150,7 @@ TEST_F(DemotoolScript, CheckWarnsAboutWhatThePlayerWouldMiss)
                                                   "=5000 Set scene.1.dbl.0 1\n"
                                                   "End =1000\n"
                                                   "=0 Set scene.4.lng.0 2\n"
-                                                  "=0 Trig scene.5.bool.10 1\n"
+                                                  "=0 Trig scene.5.dbl.10 1\n"
                                                   "=0 Fade scene.3.dbl.2 from 0 to 1 time =10\n"
                                                   "=0 Set scene.9.RUN\n" + NeededPictures("have.png"));
     const ToolRun run = Demotool("check " + script);
