@@ -25,7 +25,7 @@ const EffectParameter kParameters[] = {
     {4, ParamKind::Flag, kRunningFlag, "running", kRunningRange, kRunningReader,
      "draws the chosen picture, the noise and the corner logo"},
     {4, ParamKind::Lng, 0, "picture", "0..5 pic1..pic6, else none", "draw, main pass",
-     "which picture fills the screen"},
+     "which picture covers the screen; its transparent parts show what is behind"},
     {4, ParamKind::Flag, kPatternStepFlag, "step", kStepRange, kStepReader,
      "any step shows the noise at full opacity, fading out over 0.5 s"},
     {5, ParamKind::Flag, kRunningFlag, "running", kRunningRange, kRunningReader,
