@@ -1,4 +1,6 @@
-// demotool check, events and trace, run as the user runs them.
+// demotool check, events, trace and params, run as the user runs them.
+#include "app/ShowLineup.h"
+#include "effects/EffectParameters.h"
 #include "tests/support/ShellRun.h"
 
 #include <gtest/gtest.h>
@@ -6,9 +8,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -144,19 +148,27 @@ TEST_F(DemotoolScript, CheckWarnsAboutWhatThePlayerWouldMiss)
                                                   "=0 UsePattern 3\n"
                                                   "Trig scene.1.bool.1 1\n"
                                                   "=5000 Set scene.1.dbl.0 1\n"
-                                                  "End =1000\n" + NeededPictures("have.png"));
+                                                  "End =1000\n"
+                                                  "=0 Set scene.4.lng.0 2\n"
+                                                  "=0 Trig scene.5.dbl.10 1\n"
+                                                  "=0 Fade scene.3.dbl.2 from 0 to 1 time =10\n"
+                                                  "=0 Set scene.9.RUN\n" + NeededPictures("have.png"));
     const ToolRun run = Demotool("check " + script);
     EXPECT_EQ(run.status, 0);
     const std::string d = dir.string() + "/";
+    const std::string unread = " (see demotool params); the event changes nothing on screen\n";
     EXPECT_EQ(run.out, script + ":3: warning: picture '" + d + "missing.png' does not exist\n" + script +
                            ":5: warning: picture '" + d + "pic.jpg' is neither .png nor .bmp; the player loads nothing for it\n" +
                            script + ":6: warning: music 'missing.ogg' does not exist\n" + script +
                            ":7: warning: effect slot 64 is outside 0..63; the event changes nothing\n" + script +
                            ":8: warning: index 5 is outside lng 0..4; the event changes nothing\n" + script +
                            ":9: warning: pattern 3 is used but never defined with any steps\n" + script +
+                           ":10: warning: no effect reads scene.1.bool.1" + unread + script +
                            ":10: warning: the event has no time and never fires\n" + script +
-                           ":11: warning: the show ends at 1000 ms, before this event at 5000 ms\n"
-                           "0 fault(s), 8 warning(s)\n");
+                           ":11: warning: no effect reads scene.1.dbl.0" + unread + script +
+                           ":11: warning: the show ends at 1000 ms, before this event at 5000 ms\n" + script +
+                           ":15: warning: no effect reads scene.3.dbl.2" + unread + script +
+                           ":16: warning: no effect reads scene.9.bool.0" + unread + "0 fault(s), 12 warning(s)\n");
 }
 
 TEST_F(DemotoolScript, CheckPrintsFaultsWithTheExpandedLine)
@@ -175,6 +187,40 @@ TEST_F(DemotoolScript, CheckPrintsFaultsWithTheExpandedLine)
     const ToolRun empty = Demotool("check " + Write("empty.txt", ""));
     EXPECT_EQ(empty.status, 1);
     EXPECT_NE(empty.out.find("loads no picture named envmap, noise"), std::string::npos) << empty.out;
+}
+
+// The page for script authors holds the table that the tool prints, between
+// two marker lines; regenerate it with `demotool params --markdown`.
+TEST_F(DemotoolScript, ParamsPrintsTheEffectsTableAndTheScriptPageHoldsIt)
+{
+    const ToolRun json = Demotool("params --json");
+    EXPECT_EQ(json.status, 0);
+    for (const EffectParameter& parameter : EffectParameters()) {
+        const std::string entry = "{\"scene\":" + std::to_string(parameter.slot) + ",\"effect\":\"" +
+                                  ShowLineup::SlotName(parameter.slot) + "\",\"type\":\"" +
+                                  ParamKindWord(parameter.kind) + "\",\"index\":" + std::to_string(parameter.index) +
+                                  ",\"name\":\"" + parameter.name + "\",";
+        EXPECT_NE(json.out.find(entry), std::string::npos) << entry;
+    }
+    const size_t count = EffectParameters().size();
+    EXPECT_EQ(size_t(std::count(json.out.begin(), json.out.end(), '\n')), count);
+    const std::string text = Demotool("params").out;
+    EXPECT_EQ(size_t(std::count(text.begin(), text.end(), '\n')), count + 1) << text;
+
+    const ToolRun markdown = Demotool("params --markdown");
+    EXPECT_EQ(markdown.status, 0);
+    std::ifstream page(std::string(DEMO_SOURCE_DIR) + "/docs/script.md");
+    const std::string doc((std::istreambuf_iterator<char>(page)), std::istreambuf_iterator<char>());
+    const std::string begin = "<!-- demotool params --markdown: begin -->\n";
+    const size_t from = doc.find(begin);
+    const size_t to = doc.find("<!-- demotool params --markdown: end -->");
+    ASSERT_TRUE(from != std::string::npos && to != std::string::npos && from < to) << "markers missing";
+    EXPECT_EQ(doc.substr(from + begin.size(), to - from - begin.size()), markdown.out)
+        << "docs/script.md's table differs from `demotool params --markdown`";
+
+    EXPECT_EQ(Demotool("params --json --markdown").status, 2);
+    EXPECT_EQ(Demotool("params extra").status, 2);
+    EXPECT_NE(Demotool("params --help").out.find("usage: demotool params"), std::string::npos);
 }
 
 TEST_F(DemotoolScript, HelpUsageAndUnreadableFiles)

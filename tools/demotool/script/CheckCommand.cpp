@@ -1,3 +1,4 @@
+#include "effects/EffectParameters.h"
 #include "tools/demotool/Command.h"
 #include "tools/demotool/script/ScriptSession.h"
 
@@ -51,6 +52,19 @@ const char* IndexRangeProblem(const TimelineEvent& event)
     return nullptr;
 }
 
+// The array a Set, Fade or Trig writes into: a trigger pulses a flag whatever its type word.
+ParamKind WrittenKind(const TimelineEvent& event)
+{
+    if (event.kind == EventKind::Trigger)
+        return ParamKind::Flag;
+    switch (event.valueType) {
+    case ValueType::Dbl: return ParamKind::Dbl;
+    case ValueType::Lng: return ParamKind::Lng;
+    case ValueType::Bool: return ParamKind::Flag;
+    }
+    return ParamKind::Dbl;
+}
+
 void CheckEvents(ScriptSession& session, std::vector<Warning>& warnings)
 {
     const Timeline& timeline = session.GetTimeline();
@@ -63,10 +77,16 @@ void CheckEvents(ScriptSession& session, std::vector<Warning>& warnings)
         if (usesSlot && (event.effect < 0 || event.effect >= Timeline::kEffectSlots))
             warnings.push_back({line, "effect slot " + std::to_string(event.effect) +
                                           " is outside 0..63; the event changes nothing"});
-        if (usesSlot && event.kind != EventKind::Fade)
-            if (const char* range = IndexRangeProblem(event))
-                warnings.push_back({line, "index " + std::to_string(event.index) + " is outside " + range +
-                                              "; the event changes nothing"});
+        const bool slotInRange = usesSlot && event.effect >= 0 && event.effect < Timeline::kEffectSlots;
+        const char* range = usesSlot && event.kind != EventKind::Fade ? IndexRangeProblem(event) : nullptr;
+        if (range)
+            warnings.push_back({line, "index " + std::to_string(event.index) + " is outside " + range +
+                                          "; the event changes nothing"});
+        const ParamKind kind = WrittenKind(event);
+        if (slotInRange && !range && !FindEffectParameter(event.effect, kind, event.index))
+            warnings.push_back({line, "no effect reads scene." + std::to_string(event.effect) + "." +
+                                          ParamKindWord(kind) + "." + std::to_string(event.index) +
+                                          " (see demotool params); the event changes nothing on screen"});
         if (event.kind == EventKind::PatternSwitch && event.lngValue >= 0 &&
             timeline.GetPattern(event.lngValue).length == 0)
             warnings.push_back({line, "pattern " + std::to_string(event.lngValue) +
@@ -93,8 +113,9 @@ const char* const kHelp =
     "SCRIPT:LINE: MESSAGE followed by the line after define expansion (pictures the\n"
     "effects need at start-up and the script does not load are faults of the whole\n"
     "script), then warnings: pictures or music that do not exist (paths relative to\n"
-    "the current directory), effect slots or indices out of range, patterns used but\n"
-    "never defined, events that never fire and an End before the last event.\n"
+    "the current directory), effect slots or indices out of range, parameters that\n"
+    "no effect reads (see demotool params), patterns used but never defined, events\n"
+    "that never fire and an End before the last event.\n"
     "Exit status: 0 without faults, 1 with faults or an unreadable file.\n";
 
 int RunCheck(int argc, char** argv)
