@@ -525,11 +525,28 @@ TEST_F(PreviewTest, SeeksGoByWholePositionsWithinTheShowAndHomeGoesToTheScriptSt
     EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), MusicBytes(3 * kMsPerPosition));
     EXPECT_TRUE(ShowsColour(Middle(), kRed));
 
+    // Six presses within one frame, through the window's messages: six
+    // positions, one show built for the last.
+    PreviewKeys keys;
+    for (int i = 0; i < 6; ++i) {
+        PostMessageA(WM_KEYDOWN, VK_RIGHT, 0);
+        PostMessageA(WM_KEYUP, VK_RIGHT, 0);
+    }
+    const int32_t builds = preview.BuildCount();
+    EXPECT_FALSE(PumpPreviewMessages(preview, keys, objects->keyboard));
+    EXPECT_TRUE(preview.Step(0, keys.Repeats(objects->keyboard)));
+    EXPECT_EQ(preview.BuildCount(), builds + 1);
+    EXPECT_EQ(preview.Time(), 9 * kMsPerPosition);
+
     // A seek needs a good script; with a faulty one the show stays where it is.
     WriteScript(kRedShow + "nonsense\n");
     preview.Step(0, {PreviewAction::ForwardOne});
     EXPECT_FALSE(preview.Faults().empty());
-    EXPECT_EQ(preview.Time(), 3 * kMsPerPosition);
+    EXPECT_EQ(preview.Time(), 9 * kMsPerPosition);
+    // Nor is the seek tried again each frame.
+    const int32_t tried = preview.BuildCount();
+    Steps(2, 0);
+    EXPECT_EQ(preview.BuildCount(), tried);
 }
 
 TEST_F(PreviewTest, PauseHoldsPictureAndMusicAndTheEndHoldsTooUntilSpaceStartsOver)
@@ -638,37 +655,51 @@ TEST_F(PreviewTest, TheStripLeavesTheShowAboveItAloneSeeksWhereClickedAndFollows
     EXPECT_EQ(strip.Lanes().effects[1].triggers[0].time, 7 * kMsPerPosition);
 }
 
-TEST(PreviewKeys, SeeksRepeatWhileHeldAndTheOtherKeysActOncePerPress)
+TEST(PreviewKeys, EveryPressCountsSeeksRepeatWhileHeldAndTheOtherKeysActOncePerPress)
 {
     ManualClock clock(1000);
     Keyboard keyboard;
     PreviewKeys keys;
     using Actions = std::vector<PreviewAction>;
+    // As the pump does: the press is read before the keyboard sees it.
+    Actions pressed;
+    auto message = [&](uint32_t type, int32_t key) {
+        if (const std::optional<PreviewAction> action = keys.Press({type, uintptr_t(key), 0}, keyboard))
+            pressed.push_back(*action);
+        if (type == WM_KEYDOWN)
+            keyboard.KeyDown(key);
+        else
+            keyboard.KeyUp(key);
+    };
 
-    keyboard.KeyDown(VK_RIGHT);
-    keyboard.KeyDown(VK_SPACE);
-    EXPECT_EQ(keys.Take(keyboard), (Actions{PreviewAction::TogglePause, PreviewAction::ForwardOne}));
-    EXPECT_EQ(keys.Take(keyboard), Actions{});
+    message(WM_KEYDOWN, VK_RIGHT);
+    message(WM_KEYDOWN, VK_SPACE);
+    // The system's own repeats of a key held down are no presses.
+    message(WM_KEYDOWN, VK_RIGHT);
+    message(WM_KEYDOWN, VK_SPACE);
+    EXPECT_EQ(pressed, (Actions{PreviewAction::ForwardOne, PreviewAction::TogglePause}));
+    EXPECT_EQ(keys.Repeats(keyboard), Actions{});
     clock.Advance(400);
-    EXPECT_EQ(keys.Take(keyboard), Actions{PreviewAction::ForwardOne});
-    keyboard.KeyUp(VK_RIGHT);
-    keyboard.KeyUp(VK_SPACE);
-    EXPECT_EQ(keys.Take(keyboard), Actions{});
+    EXPECT_EQ(keys.Repeats(keyboard), Actions{PreviewAction::ForwardOne});
+    EXPECT_EQ(keys.Repeats(keyboard), Actions{});
+    message(WM_KEYUP, VK_RIGHT);
+    message(WM_KEYUP, VK_SPACE);
+    clock.Advance(400);
+    EXPECT_EQ(keys.Repeats(keyboard), Actions{});
 
-    // A tap between two looks still counts.
-    keyboard.KeyDown(VK_F1 + 4);
-    keyboard.KeyUp(VK_F1 + 4);
-    keyboard.KeyDown(VK_HOME);
-    keyboard.KeyDown(VK_PRIOR);
-    keyboard.KeyDown(VK_NEXT);
-    keyboard.KeyDown(VK_LEFT);
-    keyboard.KeyDown(VK_TAB);
-    EXPECT_EQ(keys.Take(keyboard), (Actions{PreviewAction::BackOne, PreviewAction::BackEight,
-                                            PreviewAction::ForwardEight, PreviewAction::Home,
-                                            PreviewAction::Reload, PreviewAction::ToggleStrip}));
+    // Taps between two looks each count, in order, and none is a repeat.
+    pressed.clear();
+    for (const int32_t key : {VK_NEXT, VK_NEXT, VK_F1 + 4, VK_HOME, VK_PRIOR, VK_LEFT, VK_TAB, VK_ESCAPE, 300}) {
+        message(WM_KEYDOWN, key);
+        message(WM_KEYUP, key);
+    }
+    message(WM_KEYDOWN, VK_LEFT);
+    EXPECT_EQ(pressed, (Actions{PreviewAction::ForwardEight, PreviewAction::ForwardEight, PreviewAction::Reload,
+                                PreviewAction::Home, PreviewAction::BackEight, PreviewAction::BackOne,
+                                PreviewAction::ToggleStrip, PreviewAction::BackOne}));
+    EXPECT_EQ(keys.Repeats(keyboard), Actions{});
     clock.Advance(400);
-    EXPECT_EQ(keys.Take(keyboard),
-              (Actions{PreviewAction::BackOne, PreviewAction::BackEight, PreviewAction::ForwardEight}));
+    EXPECT_EQ(keys.Repeats(keyboard), Actions{PreviewAction::BackOne});
 }
 
 TEST(PreviewTitle, TimeReadsAsPositionAndBeatAtTheScriptTempo)
