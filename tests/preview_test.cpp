@@ -421,7 +421,7 @@ uint32_t RenderFrameLength(int frame)
     return frame == 0 ? 0 : uint32_t(frame * 1000 / 60 - (frame - 1) * 1000 / 60);
 }
 
-TEST_F(PreviewTest, SeekLandsWhereTheWholeShowIsInBlocksAndPicture)
+TEST_F(PreviewTest, SeekAndResumeLandWhereTheWholeShowIsInBlocksAndPicture)
 {
     // Between two frames of a render, as a click lands: the last frame is cut
     // short. The pattern steps throw the wobble and the static, which draw
@@ -434,6 +434,7 @@ TEST_F(PreviewTest, SeekLandsWhereTheWholeShowIsInBlocksAndPicture)
     const auto screen = [this] { return gl->ReadRgba(0, 0, 800, 600); };
     std::vector<Blocks> sought;
     std::vector<uint8_t> soughtPicture;
+    std::vector<uint8_t> soughtEnd;
     {
         WriteScript(script);
         PreviewSession& preview = NewSession();
@@ -447,10 +448,20 @@ TEST_F(PreviewTest, SeekLandsWhereTheWholeShowIsInBlocksAndPicture)
         EXPECT_TRUE(AudioChannelIsPlaying(preview.MusicHandle()));
         soughtPicture = screen();
         sought.push_back(CurrentBlocks());
-        Steps(kFrames - 1, 80, &sought);
+        Steps(2, 80, &sought);
+        // A pause, the strip shown and hidden meanwhile: the show goes on
+        // from the same frame.
+        preview.Step(80, {PreviewAction::TogglePause});
+        preview.Step(80, {PreviewAction::ToggleStrip});
+        preview.Step(80, {PreviewAction::ToggleStrip});
+        preview.Step(80, {PreviewAction::TogglePause});
+        sought.push_back(CurrentBlocks());
+        Steps(kFrames - 4, 80, &sought);
+        soughtEnd = screen();
     }
     std::vector<Blocks> played;
     std::vector<uint8_t> playedPicture;
+    std::vector<uint8_t> playedEnd;
     {
         WriteScript(script);
         PreviewSession& preview = NewSession();
@@ -464,8 +475,10 @@ TEST_F(PreviewTest, SeekLandsWhereTheWholeShowIsInBlocksAndPicture)
         playedPicture = screen();
         played.push_back(CurrentBlocks());
         Steps(kFrames - 1, 80, &played);
+        playedEnd = screen();
     }
     EXPECT_TRUE(soughtPicture == playedPicture);
+    EXPECT_TRUE(soughtEnd == playedEnd) << "the pause moved the show";
     ASSERT_EQ(sought.size(), played.size());
     for (size_t frame = 0; frame < played.size(); ++frame)
         ASSERT_TRUE(SameBlocks(sought[frame], played[frame])) << "first differs in frame " << frame;
@@ -525,11 +538,28 @@ TEST_F(PreviewTest, SeeksGoByWholePositionsWithinTheShowAndHomeGoesToTheScriptSt
     EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), MusicBytes(3 * kMsPerPosition));
     EXPECT_TRUE(ShowsColour(Middle(), kRed));
 
+    // Six presses within one frame, through the window's messages: six
+    // positions, one show built for the last.
+    PreviewKeys keys;
+    for (int i = 0; i < 6; ++i) {
+        PostMessageA(WM_KEYDOWN, VK_RIGHT, 0);
+        PostMessageA(WM_KEYUP, VK_RIGHT, 0);
+    }
+    const int32_t builds = preview.BuildCount();
+    EXPECT_FALSE(PumpPreviewMessages(preview, keys, objects->keyboard));
+    EXPECT_TRUE(preview.Step(0, keys.Repeats(objects->keyboard)));
+    EXPECT_EQ(preview.BuildCount(), builds + 1);
+    EXPECT_EQ(preview.Time(), 9 * kMsPerPosition);
+
     // A seek needs a good script; with a faulty one the show stays where it is.
     WriteScript(kRedShow + "nonsense\n");
     preview.Step(0, {PreviewAction::ForwardOne});
     EXPECT_FALSE(preview.Faults().empty());
-    EXPECT_EQ(preview.Time(), 3 * kMsPerPosition);
+    EXPECT_EQ(preview.Time(), 9 * kMsPerPosition);
+    // Nor is the seek tried again each frame.
+    const int32_t tried = preview.BuildCount();
+    Steps(2, 0);
+    EXPECT_EQ(preview.BuildCount(), tried);
 }
 
 TEST_F(PreviewTest, PauseHoldsPictureAndMusicAndTheEndHoldsTooUntilSpaceStartsOver)
@@ -548,8 +578,12 @@ TEST_F(PreviewTest, PauseHoldsPictureAndMusicAndTheEndHoldsTooUntilSpaceStartsOv
     EXPECT_TRUE(ShowsColour(Middle(), kRed));
     EXPECT_NE(preview.Title().find("paused"), std::string::npos);
 
-    // Seeking while paused moves the picture and the music and stays paused.
-    preview.Step(100, {PreviewAction::ForwardOne});
+    // Going home or seeking while paused moves the picture and the music and
+    // stays paused; the new show draws its one frame.
+    EXPECT_TRUE(preview.Step(100, {PreviewAction::Home}));
+    EXPECT_EQ(preview.Time(), 0u);
+    EXPECT_FALSE(preview.Step(100, {}));
+    EXPECT_TRUE(preview.Step(100, {PreviewAction::ForwardOne}));
     EXPECT_EQ(preview.Time(), kMsPerPosition);
     EXPECT_EQ(AudioChannelPosition(track), MusicBytes(kMsPerPosition));
     EXPECT_FALSE(AudioChannelIsPlaying(track));
@@ -565,6 +599,7 @@ TEST_F(PreviewTest, PauseHoldsPictureAndMusicAndTheEndHoldsTooUntilSpaceStartsOv
     const uint32_t end = preview.Time();
     EXPECT_GE(end, 2 * kMsPerPosition);
     Steps(3, 100);
+    EXPECT_FALSE(preview.Step(100, {}));
     EXPECT_EQ(preview.Time(), end);
     EXPECT_NE(preview.Title().find("end"), std::string::npos);
 
@@ -583,9 +618,8 @@ TEST_F(PreviewTest, TheStripLeavesTheShowAboveItAloneSeeksWhereClickedAndFollows
     ASSERT_TRUE(preview.Start());
     // Past #1.0's first "*", which reveals the heart's one object.
     Steps(25, 100);
-    preview.Step(100, {PreviewAction::TogglePause});
-    // Paused, with the random sequence where it was, the show draws the same
-    // frame again.
+    // With no time passing and the random sequence where it was, the show
+    // draws the same frame again.
     auto frame = [&](const std::vector<PreviewAction>& actions) {
         CrtSeed(7);
         preview.Step(0, actions);
@@ -604,6 +638,28 @@ TEST_F(PreviewTest, TheStripLeavesTheShowAboveItAloneSeeksWhereClickedAndFollows
     EXPECT_TRUE(above(next) == above(without)) << "the strip changed how the next frame draws";
     EXPECT_FALSE(std::equal(with.begin(), with.begin() + std::ptrdiff_t(stripBytes), without.begin()));
 
+    // Paused, no frame is played: the clock, the random sequence and the
+    // picture stay, and nothing new is there to show.
+    frame({PreviewAction::ToggleStrip});
+    const std::vector<uint8_t> held = frame({PreviewAction::TogglePause});
+    const uint32_t time = preview.Time();
+    CrtSeed(7);
+    const int32_t nextRandom = CrtRand();
+    CrtSeed(7);
+    EXPECT_FALSE(preview.Step(100, {}));
+    EXPECT_FALSE(preview.Step(100, {}));
+    EXPECT_EQ(CrtRand(), nextRandom);
+    EXPECT_EQ(preview.Time(), time);
+    EXPECT_TRUE(gl->ReadRgba(0, 0, 800, 600) == held);
+    // The strip comes and goes over the picture held.
+    EXPECT_TRUE(preview.Step(100, {PreviewAction::ToggleStrip}));
+    const std::vector<uint8_t> heldWithStrip = gl->ReadRgba(0, 0, 800, 600);
+    EXPECT_TRUE(above(heldWithStrip) == above(held));
+    EXPECT_TRUE(std::equal(with.begin(), with.begin() + std::ptrdiff_t(stripBytes), heldWithStrip.begin()));
+    EXPECT_TRUE(preview.Step(100, {PreviewAction::ToggleStrip}));
+    EXPECT_TRUE(gl->ReadRgba(0, 0, 800, 600) == held);
+    preview.Step(0, {PreviewAction::ToggleStrip});
+
     // A click lands exactly on the time under it, and only on the lanes.
     const TimelineStrip& strip = preview.Strip();
     const int32_t y = 600 - TimelineStrip::HeightFor(600) / 2;
@@ -620,9 +676,14 @@ TEST_F(PreviewTest, TheStripLeavesTheShowAboveItAloneSeeksWhereClickedAndFollows
     EXPECT_EQ(preview.MemoryReleases(), releases + 1) << "the show the click replaced kept its memory";
     EXPECT_EQ(preview.Time(), *target);
     EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), MusicBytes(*target));
-    // The picture the seek lands on has the strip too, as the next one has.
+    // The picture the seek lands on has the strip too, as the next one has;
+    // still paused, it holds there.
     const std::vector<uint8_t> landed = gl->ReadRgba(0, 0, 800, 600);
-    const std::vector<uint8_t> afterLanding = frame({});
+    EXPECT_FALSE(preview.Step(100, {}));
+    EXPECT_EQ(preview.Time(), *target);
+    EXPECT_TRUE(preview.Step(100, {PreviewAction::ToggleStrip}));
+    EXPECT_TRUE(above(gl->ReadRgba(0, 0, 800, 600)) == above(landed)) << "the picture held is not the one landed on";
+    const std::vector<uint8_t> afterLanding = frame({PreviewAction::ToggleStrip, PreviewAction::TogglePause});
     EXPECT_TRUE(std::equal(landed.begin(), landed.begin() + std::ptrdiff_t(stripBytes), afterLanding.begin()));
 
     // A line moved in the script moves in the strip with the reload.
@@ -638,37 +699,51 @@ TEST_F(PreviewTest, TheStripLeavesTheShowAboveItAloneSeeksWhereClickedAndFollows
     EXPECT_EQ(strip.Lanes().effects[1].triggers[0].time, 7 * kMsPerPosition);
 }
 
-TEST(PreviewKeys, SeeksRepeatWhileHeldAndTheOtherKeysActOncePerPress)
+TEST(PreviewKeys, EveryPressCountsSeeksRepeatWhileHeldAndTheOtherKeysActOncePerPress)
 {
     ManualClock clock(1000);
     Keyboard keyboard;
     PreviewKeys keys;
     using Actions = std::vector<PreviewAction>;
+    // As the pump does: the press is read before the keyboard sees it.
+    Actions pressed;
+    auto message = [&](uint32_t type, int32_t key) {
+        if (const std::optional<PreviewAction> action = keys.Press({type, uintptr_t(key), 0}, keyboard))
+            pressed.push_back(*action);
+        if (type == WM_KEYDOWN)
+            keyboard.KeyDown(key);
+        else
+            keyboard.KeyUp(key);
+    };
 
-    keyboard.KeyDown(VK_RIGHT);
-    keyboard.KeyDown(VK_SPACE);
-    EXPECT_EQ(keys.Take(keyboard), (Actions{PreviewAction::TogglePause, PreviewAction::ForwardOne}));
-    EXPECT_EQ(keys.Take(keyboard), Actions{});
+    message(WM_KEYDOWN, VK_RIGHT);
+    message(WM_KEYDOWN, VK_SPACE);
+    // The system's own repeats of a key held down are no presses.
+    message(WM_KEYDOWN, VK_RIGHT);
+    message(WM_KEYDOWN, VK_SPACE);
+    EXPECT_EQ(pressed, (Actions{PreviewAction::ForwardOne, PreviewAction::TogglePause}));
+    EXPECT_EQ(keys.Repeats(keyboard), Actions{});
     clock.Advance(400);
-    EXPECT_EQ(keys.Take(keyboard), Actions{PreviewAction::ForwardOne});
-    keyboard.KeyUp(VK_RIGHT);
-    keyboard.KeyUp(VK_SPACE);
-    EXPECT_EQ(keys.Take(keyboard), Actions{});
+    EXPECT_EQ(keys.Repeats(keyboard), Actions{PreviewAction::ForwardOne});
+    EXPECT_EQ(keys.Repeats(keyboard), Actions{});
+    message(WM_KEYUP, VK_RIGHT);
+    message(WM_KEYUP, VK_SPACE);
+    clock.Advance(400);
+    EXPECT_EQ(keys.Repeats(keyboard), Actions{});
 
-    // A tap between two looks still counts.
-    keyboard.KeyDown(VK_F1 + 4);
-    keyboard.KeyUp(VK_F1 + 4);
-    keyboard.KeyDown(VK_HOME);
-    keyboard.KeyDown(VK_PRIOR);
-    keyboard.KeyDown(VK_NEXT);
-    keyboard.KeyDown(VK_LEFT);
-    keyboard.KeyDown(VK_TAB);
-    EXPECT_EQ(keys.Take(keyboard), (Actions{PreviewAction::BackOne, PreviewAction::BackEight,
-                                            PreviewAction::ForwardEight, PreviewAction::Home,
-                                            PreviewAction::Reload, PreviewAction::ToggleStrip}));
+    // Taps between two looks each count, in order, and none is a repeat.
+    pressed.clear();
+    for (const int32_t key : {VK_NEXT, VK_NEXT, VK_F1 + 4, VK_HOME, VK_PRIOR, VK_LEFT, VK_TAB, VK_ESCAPE, 300}) {
+        message(WM_KEYDOWN, key);
+        message(WM_KEYUP, key);
+    }
+    message(WM_KEYDOWN, VK_LEFT);
+    EXPECT_EQ(pressed, (Actions{PreviewAction::ForwardEight, PreviewAction::ForwardEight, PreviewAction::Reload,
+                                PreviewAction::Home, PreviewAction::BackEight, PreviewAction::BackOne,
+                                PreviewAction::ToggleStrip, PreviewAction::BackOne}));
+    EXPECT_EQ(keys.Repeats(keyboard), Actions{});
     clock.Advance(400);
-    EXPECT_EQ(keys.Take(keyboard),
-              (Actions{PreviewAction::BackOne, PreviewAction::BackEight, PreviewAction::ForwardEight}));
+    EXPECT_EQ(keys.Repeats(keyboard), Actions{PreviewAction::BackOne});
 }
 
 TEST(PreviewTitle, TimeReadsAsPositionAndBeatAtTheScriptTempo)

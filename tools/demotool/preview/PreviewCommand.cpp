@@ -6,6 +6,8 @@
 #include "tools/demotool/preview/PreviewSession.h"
 #include "tools/demotool/preview/PreviewShow.h"
 
+#include <SDL.h>
+
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +16,9 @@
 namespace {
 
 constexpr uint32_t kTitleIntervalMs = 200;
+// How long a held picture waits for input: short enough for the keyboard's
+// auto-repeat and the look at the files, long enough to leave the core alone.
+constexpr int kHeldWaitMs = 10;
 
 void PrintHelp(FILE* out)
 {
@@ -42,22 +47,6 @@ void PrintHelp(FILE* out)
                  "The title shows the time as #position.beat, in milliseconds, and the frame rate.\n");
 }
 
-// The main loop's pump, with left clicks handed to the preview for its strip.
-bool PumpPreviewMessages(PreviewSession& session)
-{
-    bool quit = false;
-    MSG message;
-    while (PeekMessageA(&message)) {
-        if (message.message == WM_QUIT)
-            quit = true;
-        if (message.message == WM_LBUTTONDOWN)
-            session.ClickAt(PointParamX(message.lParam), PointParamY(message.lParam));
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return quit;
-}
-
 uint64_t MillisecondsSince(std::chrono::steady_clock::time_point start)
 {
     return uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
@@ -78,14 +67,14 @@ int PlayPreview()
     const auto start = std::chrono::steady_clock::now();
     uint64_t lastMs = 0;
     uint64_t titleMs = 0;
-    // A tap counts: the key may go down and up again within one slow frame.
-    while (!PumpPreviewMessages(session) && !objects.keyboard.Pressed(VK_ESCAPE)) {
+    while (!PumpPreviewMessages(session, keys, objects.keyboard) && !objects.keyboard.Pressed(VK_ESCAPE)) {
         const uint64_t nowMs = MillisecondsSince(start);
-        session.Step(uint32_t(nowMs - lastMs), keys.Take(objects.keyboard));
-        lastMs = nowMs;
-        // Nothing was drawn while a seek goes on: the last picture stays.
-        if (!session.IsSeeking())
+        // Nothing drawn (a seek going on, a picture held): the last one stays.
+        if (session.Step(uint32_t(nowMs - lastMs), keys.Repeats(objects.keyboard)))
             objects.Window().Swap();
+        else if (!session.IsSeeking())
+            SDL_WaitEventTimeout(nullptr, kHeldWaitMs);
+        lastMs = nowMs;
         if (nowMs - titleMs >= kTitleIntervalMs || nowMs < kTitleIntervalMs) {
             objects.Window().SetTitle(session.Title().c_str());
             titleMs = nowMs;

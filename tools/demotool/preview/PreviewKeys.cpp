@@ -2,6 +2,7 @@
 
 #include "app/Keyboard.h"
 #include "platform/Messages.h"
+#include "tools/demotool/preview/PreviewSession.h"
 
 namespace {
 
@@ -22,16 +23,44 @@ constexpr Binding kBindings[] = {
 
 } // namespace
 
-std::vector<PreviewAction> PreviewKeys::Take(Keyboard& keyboard)
+std::optional<PreviewAction> PreviewKeys::Press(const MSG& message, const Keyboard& keyboard)
+{
+    const int32_t key = int32_t(message.wParam);
+    if (message.message != WM_KEYDOWN || keyboard.IsDown(key))
+        return std::nullopt;
+    for (const Binding& binding : kBindings) {
+        if (binding.key == key) {
+            pressedSince[key] = true;
+            return binding.action;
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<PreviewAction> PreviewKeys::Repeats(Keyboard& keyboard)
 {
     std::vector<PreviewAction> actions;
     for (const Binding& binding : kBindings) {
-        // A press while the key was already down last time is an auto-repeat;
-        // one that came and went between two calls still counts.
-        const bool pressed = keyboard.Pressed(binding.key);
-        if (pressed && (binding.repeats || !wasDown[binding.key]))
+        if (keyboard.Pressed(binding.key) && binding.repeats && !pressedSince[binding.key])
             actions.push_back(binding.action);
-        wasDown[binding.key] = keyboard.IsDown(binding.key);
+        pressedSince[binding.key] = false;
     }
     return actions;
+}
+
+bool PumpPreviewMessages(PreviewSession& session, PreviewKeys& keys, const Keyboard& keyboard)
+{
+    bool quit = false;
+    MSG message;
+    while (PeekMessageA(&message)) {
+        if (message.message == WM_QUIT)
+            quit = true;
+        if (message.message == WM_LBUTTONDOWN)
+            session.ClickAt(PointParamX(message.lParam), PointParamY(message.lParam));
+        if (const std::optional<PreviewAction> action = keys.Press(message, keyboard))
+            session.Apply(*action);
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return quit;
 }

@@ -69,10 +69,11 @@ bool PreviewSession::Start()
     return Rebuild(std::nullopt, true);
 }
 
-void PreviewSession::Step(uint32_t elapsed, const std::vector<PreviewAction>& actions)
+bool PreviewSession::Step(uint32_t elapsed, const std::vector<PreviewAction>& actions)
 {
     for (PreviewAction action : actions)
         Apply(action);
+    StartPendingSeek();
     PollFiles(elapsed);
     // A replaced show, or an attempt that failed, freed its memory among the
     // blocks of the show now playing, where the C library would keep it:
@@ -83,15 +84,26 @@ void PreviewSession::Step(uint32_t elapsed, const std::vector<PreviewAction>& ac
         releasedBuildCount = buildCount;
         ++memoryReleases;
     }
+    const int32_t width = GetGLWindow()->Width();
+    const int32_t height = GetGLWindow()->Height();
+    bool drew = true;
     if (seek) {
-        ContinueSeek();
-    } else {
+        drew = ContinueSeek();
+    } else if (undrawn || !(paused || atEnd)) {
         DrawFrame(elapsed);
+    } else if (stripToggled || !held.KeptAt(width, height)) {
+        held.Show(width, height);
+        // Kept again at the window's new size, so it is stretched only once.
+        held.Keep(width, height);
+    } else {
+        drew = false;
     }
+    stripToggled = false;
     // Also over the picture a seek lands on, so the strip does not blink.
-    if (stripShown && show && !seek)
-        strip->Draw(GetGLWindow()->Width(), GetGLWindow()->Height(), Time());
+    if (drew && stripShown && show)
+        strip->Draw(width, height, Time());
     CountFrame(elapsed);
+    return drew;
 }
 
 void PreviewSession::DrawFrame(uint32_t elapsed)
@@ -110,6 +122,15 @@ void PreviewSession::DrawFrame(uint32_t elapsed)
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
     }
+    KeepPicture();
+}
+
+// Every picture drawn, before the strip goes over it: a pause comes after
+// the picture was shown, when the window's pixels can no longer be read.
+void PreviewSession::KeepPicture()
+{
+    held.Keep(GetGLWindow()->Width(), GetGLWindow()->Height());
+    undrawn = false;
 }
 
 bool PreviewSession::ClickAt(int32_t x, int32_t y)
@@ -126,7 +147,12 @@ bool PreviewSession::ClickAt(int32_t x, int32_t y)
 void PreviewSession::Apply(PreviewAction action)
 {
     switch (action) {
-    case PreviewAction::TogglePause: TogglePause(); break;
+    case PreviewAction::TogglePause:
+        // Space after a seek pauses where the seek goes, and starts over
+        // only from the end itself.
+        StartPendingSeek();
+        TogglePause();
+        break;
     case PreviewAction::BackOne: SeekPositions(-1); break;
     case PreviewAction::ForwardOne: SeekPositions(1); break;
     case PreviewAction::BackEight: SeekPositions(-kLongSeek); break;
@@ -136,12 +162,18 @@ void PreviewSession::Apply(PreviewAction action)
         std::fprintf(report, "preview: reloading\n");
         Reload();
         break;
-    case PreviewAction::ToggleStrip: stripShown = !stripShown; break;
+    case PreviewAction::ToggleStrip:
+        stripShown = !stripShown;
+        stripToggled = true;
+        break;
     }
 }
 
 bool PreviewSession::Rebuild(std::optional<uint32_t> time, bool moveMusic)
 {
+    // Any build takes the place of the seek asked for; a failed one leaves
+    // the show where it is.
+    pendingSeek.reset();
     ++buildCount;
     auto attempt = std::make_unique<PreviewShow>();
     const bool built = attempt->Build();
@@ -167,6 +199,7 @@ bool PreviewSession::Rebuild(std::optional<uint32_t> time, bool moveMusic)
     // The old show's effects and pictures go before the new one draws.
     show = std::move(attempt);
     seek.reset();
+    undrawn = true;
     UpdateStripLanes();
     if (nextMusic || show->MusicPath().empty()) {
         music = std::move(nextMusic);
@@ -193,14 +226,22 @@ void PreviewSession::SeekTo(uint32_t milliseconds)
     Rebuild(milliseconds, true);
 }
 
+void PreviewSession::StartPendingSeek()
+{
+    if (pendingSeek)
+        SeekTo(*pendingSeek);
+}
+
 // Frames lie where a render's do, from the show's start, and the last is cut
 // short to land on the target itself.
-void PreviewSession::ContinueSeek()
+bool PreviewSession::ContinueSeek()
 {
     const uint64_t sliceEnd = SDL_GetTicks64() + seekSlice;
-    if (FastForward(*this, seek->target, [sliceEnd] { return SDL_GetTicks64() < sliceEnd; }) !=
+    if (FastForward(*this, seek->target, [sliceEnd] { return SDL_GetTicks64() < sliceEnd; }) ==
         FastForwardEnd::Paused)
-        Land();
+        return false;
+    Land();
+    return true;
 }
 
 Timeline& PreviewSession::StepperTimeline()
@@ -237,7 +278,9 @@ void PreviewSession::Land()
     const uint32_t target = seek->target;
     seek.reset();
     clock.now += target - Time();
-    if (show->Frame()) {
+    const bool ended = show->Frame();
+    KeepPicture();
+    if (ended) {
         atEnd = true;
         return;
     }
@@ -283,7 +326,8 @@ void PreviewSession::SeekPositions(int32_t count)
     double target = std::max(0.0, position * perPosition);
     if (timeline.EndTime() != Timeline::kNoTime)
         target = std::min(target, double(timeline.EndTime()));
-    SeekTo(uint32_t(std::min(target, double(Timeline::kNoTime))));
+    // Several presses within one frame: one show built, one fast-forward.
+    pendingSeek = uint32_t(std::min(target, double(Timeline::kNoTime)));
 }
 
 void PreviewSession::TogglePause()
@@ -393,6 +437,8 @@ uint32_t PreviewSession::Time() const
 
 uint32_t PreviewSession::Destination() const
 {
+    if (pendingSeek)
+        return *pendingSeek;
     return seek ? seek->target : Time();
 }
 

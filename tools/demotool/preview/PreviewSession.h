@@ -3,6 +3,7 @@
 #include "offline/FastForward.h"
 #include "platform/Clock.h"
 #include "tools/demotool/preview/FileWatch.h"
+#include "tools/demotool/preview/HeldPicture.h"
 #include "tools/demotool/preview/PreviewKeys.h"
 
 #include <cstdint>
@@ -31,6 +32,10 @@ std::string ShowTimeText(uint32_t milliseconds, double msPerPosition, double msP
 // Needs a current GL context and the process-wide objects installed. While
 // it lives, the frame clock is the session's own: it moves by the time given
 // to Step, and not while paused.
+//
+// Paused, and at the end, no frame is played: the picture last drawn is held
+// (drawn again only when the strip comes or goes or the window changes size),
+// so the show goes on exactly where the whole show is when it resumes.
 class PreviewSession final : private FrameStepper {
 public:
     // Reloads and faults are told on `report`. The files are looked at
@@ -47,9 +52,13 @@ public:
     // time. False when it has faults: nothing plays until a file changes.
     bool Start();
     // One frame: the actions in order, a look at the files, then the show
-    // moved on by `elapsed` milliseconds (unless paused) and drawn, with the
-    // timeline strip over it when shown.
-    void Step(uint32_t elapsed, const std::vector<PreviewAction>& actions);
+    // moved on by `elapsed` milliseconds and drawn, with the timeline strip
+    // over it when shown. True when it drew a picture to show: not while a
+    // seek goes on, nor while the picture is held and nothing changed.
+    bool Step(uint32_t elapsed, const std::vector<PreviewAction>& actions);
+    // An action at once, as its key is pressed. Seeks in a row build one
+    // show, for the last one's target, at the next Step or action.
+    void Apply(PreviewAction action);
     // A left click at a window pixel (x right, y down from the top): on the
     // strip's lanes it seeks to the time under it. True when it did.
     bool ClickAt(int32_t x, int32_t y);
@@ -60,7 +69,7 @@ public:
     // start the show starts at the time as a "Goto" line would.
     void SeekTo(uint32_t milliseconds);
     // True while a seek has not landed yet: Step then shows nothing new.
-    bool IsSeeking() const { return seek.has_value(); }
+    bool IsSeeking() const { return seek.has_value() || pendingSeek.has_value(); }
 
     // Time, frame rate and state, or a seek's progress, for the window title.
     std::string Title() const;
@@ -99,11 +108,14 @@ private:
         int64_t frame = 0; // frames fast-forwarded so far
     };
 
-    void Apply(PreviewAction action);
     // The show moved on and drawn, or the screen cleared without one.
     void DrawFrame(uint32_t elapsed);
-    // A slice of the seek's fast-forward, and the landing once it is done.
-    void ContinueSeek();
+    void KeepPicture();
+    // Builds the show for the seek asked for by the last keys, if any.
+    void StartPendingSeek();
+    // A slice of the seek's fast-forward, and the landing once it is done;
+    // true when it landed.
+    bool ContinueSeek();
     void Land();
     Timeline& StepperTimeline() override;
     uint32_t NextFrameTime() const override;
@@ -129,6 +141,11 @@ private:
     std::unique_ptr<PreviewShow> show;
     std::unique_ptr<PreviewMusic> music;
     std::optional<Seek> seek;
+    std::optional<uint32_t> pendingSeek;
+    HeldPicture held;
+    // The show has drawn no picture since it was built, so none is held.
+    bool undrawn = true;
+    bool stripToggled = false;
     std::unique_ptr<TimelineStrip> strip;
     bool stripShown = false;
     FileWatch watch;
@@ -137,6 +154,7 @@ private:
     uint32_t seekSlice;
     uint32_t sincePoll = 0;
     bool paused = false;
+    // The show's last frame was played; it holds there until Space.
     bool atEnd = false;
     int32_t buildCount = 0;
     int32_t releasedBuildCount = 0;
