@@ -21,6 +21,9 @@ struct RenderOptions {
     int32_t width = 800;
     int32_t height = 600;
     int32_t jobs = 1;
+    int32_t piece = 0; // K of render's --piece K/N, from 1; 0 renders the whole range
+    int32_t pieceCount = 0; // N of --piece K/N
+    int32_t joinCount = 0; // join's --pieces N
     int32_t samples = GLWindow::kPlayerSamples;
     VideoQuality quality = VideoQuality::Draft;
     bool qualityGiven = false;
@@ -37,5 +40,8 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
 // missing directories on the way, checks that the output can be written and, for a
 // video, that ffmpeg is there. False with a reason.
 bool PrepareOutput(RenderOptions& options, std::string& error);
+// The most pieces a range is cut into with --piece and --pieces.
+constexpr int32_t kMaxPieces = 1000;
+
 // True for 4:3 and 16:9 sizes that an encoder takes (even sides, 64 to 4096).
 bool IsRenderSize(int32_t width, int32_t height);
