@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+// The most pieces a range is cut into with --piece and --pieces.
+constexpr int32_t kMaxPieces = 1000;
+
 enum class RenderMode { None, Video, Frames, Picture, Golden };
 
 struct RenderOptions {
@@ -40,8 +43,5 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
 // missing directories on the way, checks that the output can be written and, for a
 // video, that ffmpeg is there. False with a reason.
 bool PrepareOutput(RenderOptions& options, std::string& error);
-// The most pieces a range is cut into with --piece and --pieces.
-constexpr int32_t kMaxPieces = 1000;
-
 // True for 4:3 and 16:9 sizes that an encoder takes (even sides, 64 to 4096).
 bool IsRenderSize(int32_t width, int32_t height);
