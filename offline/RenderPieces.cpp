@@ -40,7 +40,8 @@ int64_t FrameCount(const RenderRange& range, int32_t fps, uint32_t showEnd)
     return std::max<int64_t>(0, EndFrame(range, fps, showEnd) - FirstFrameAtOrAfter(range, range.from, fps));
 }
 
-std::vector<RenderRange> SplitRange(const RenderRange& range, int32_t fps, uint32_t showEnd, int32_t count)
+std::vector<RenderRange> SplitRange(const RenderRange& range, int32_t fps, uint32_t showEnd, int32_t count,
+                                    std::vector<int32_t>* places)
 {
     const int64_t first = FirstFrameAtOrAfter(range, range.from, fps);
     const int64_t frames = FrameCount(range, fps, showEnd);
@@ -61,6 +62,8 @@ std::vector<RenderRange> SplitRange(const RenderRange& range, int32_t fps, uint3
         if (!pieces.empty())
             piece.from = FrameTime(range, begin, fps);
         pieces.push_back(piece);
+        if (places)
+            places->push_back(k);
     }
     return pieces;
 }

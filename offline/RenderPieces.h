@@ -21,4 +21,7 @@ int64_t FrameCount(const RenderRange& range, int32_t fps, uint32_t showEnd);
 // frames as can be, each rendered on its own from the same start: their
 // frames, one after the other, are the frames of the whole range. No piece
 // but the first starts at or after showEnd, so each is a range a render takes.
-std::vector<RenderRange> SplitRange(const RenderRange& range, int32_t fps, uint32_t showEnd, int32_t count);
+// With fewer frames than count, some of the count places hold no piece:
+// `places`, when given, receives each piece's place, from 0.
+std::vector<RenderRange> SplitRange(const RenderRange& range, int32_t fps, uint32_t showEnd, int32_t count,
+                                    std::vector<int32_t>* places = nullptr);

@@ -23,7 +23,7 @@ wine)
     libvorbis-dev libogg-dev libsndfile1-dev libflac-dev libmpg123-dev
     libfreetype-dev fonts-dejavu-core
     lib3ds-dev libassimp-dev
-    ffmpeg xvfb xauth
+    ffmpeg parallel xvfb xauth
   )
   ;;
 esac

@@ -375,8 +375,12 @@ TEST_F(ShowFrames, TheShowStopsAtTheScriptsEnd)
     // frame that reaches it goes with the piece before.
     const RenderRange range{end - 100, end - 90, end + 1000};
     EXPECT_EQ(FrameCount(range, 30, end), 3);
-    const std::vector<RenderRange> pieces = SplitRange(range, 30, end, 5);
+    std::vector<int32_t> places;
+    const std::vector<RenderRange> pieces = SplitRange(range, 30, end, 5, &places);
     ASSERT_EQ(pieces.size(), 2u);
+    // Frames 0, 0, 1, 1 and 2 begin the five places: the first and third are
+    // empty, the last one's frame goes with the fourth.
+    EXPECT_EQ(places, (std::vector<int32_t>{1, 3}));
     EXPECT_EQ(FirstFrameTime(pieces[0], 30), end - 67);
     EXPECT_EQ(pieces[0].to, end - 34);
     EXPECT_EQ(FirstFrameTime(pieces[1], 30), end - 34);

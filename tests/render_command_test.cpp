@@ -89,6 +89,14 @@ TEST(RenderOptionsTest, BadArgumentsAreRefusedWithAReason)
         {{"--video", "a.mp4", "--quality", "best"}, "--quality best: draft, high or master"},
         {{"--frames", "d", "--quality", "high"}, "--quality is how a video is encoded"},
         {{"--golden", "d", "--samples", "0"}, "leave out --samples"},
+        {{"--video", "a.mp4", "--piece", "0/4"}, "--piece 0/4: K/N, the K-th of N pieces, K from 1 to N"},
+        {{"--video", "a.mp4", "--piece", "5/4"}, "--piece 5/4: K/N"},
+        {{"--video", "a.mp4", "--piece", "1/1001"}, "N up to 1000"},
+        {{"--video", "a.mp4", "--piece", "2"}, "--piece 2: K/N"},
+        {{"--video", "a.mp4", "--piece", "1/2", "--jobs", "2"}, "leave out --jobs"},
+        {{"--at", "1s", "--png", "x.png", "--piece", "1/2"}, "--piece cuts a range: give --video or --frames"},
+        {{"--video", "a.mp4", "--piece", "1/2", "--with-intro"}, "leave out --with-intro"},
+        {{"--video", "a.mp4", "--pieces", "1001"}, "--pieces 1001: a whole number from 1 to 1000"},
     };
     for (const auto& c : cases) {
         RenderOptions options;
@@ -134,6 +142,20 @@ TEST_F(RenderCommand, WrongArgumentsGiveTheUsageAndStatus2)
                                                (dir / "a.mp4").string() + " " + (dir / "none.mp4").string());
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.out.find("no piece"), std::string::npos) << missing.out;
+    const struct {
+        const char* command;
+        const char* reason;
+    } misplaced[] = {
+        {" join --video a.mp4 --pieces 2 b.mp4", "one PATTERN, with {}"},
+        {" join --video a.mp4 --pieces 2 'b{}.mp4' 'c{}.mp4'", "one PATTERN, with {}"},
+        {" join --video a.mp4 --piece 1/2 b.mp4", "join them with --pieces N PATTERN"},
+        {" render --video a.mp4 --pieces 2", "--pieces N is join's"},
+    };
+    for (const auto& m : misplaced) {
+        const ToolRun run = RunShellWithErrors(std::string(DEMOTOOL_PATH) + m.command);
+        EXPECT_EQ(run.status, 2) << m.command;
+        EXPECT_NE(run.out.find(m.reason), std::string::npos) << run.out;
+    }
 }
 
 TEST_F(RenderCommand, MissingScriptIsAnErrorThatNamesIt)
@@ -350,6 +372,83 @@ TEST_F(RenderCommand, AMasterInPiecesDecodesToTheDrawnFrames)
     EXPECT_EQ(std::count(drawn.begin(), drawn.end(), '\n'), 20) << drawn;
     EXPECT_EQ(FrameSums("-i " + video.string()), drawn);
     EXPECT_EQ(Probe("-select_streams v -show_entries stream=codec_name,pix_fmt -of csv=p=0", video), "h264,gbrp\n");
+
+    // The same pieces from GNU parallel, as the README has it: -q keeps the
+    // '#' of a time from starting a comment in the shell that runs a piece.
+    if (RunShellWithErrors("command -v parallel").status != 0)
+        GTEST_SKIP() << "GNU parallel is not installed";
+    const ToolRun pieces = RunShellWithErrors("parallel -q -j 2 " + std::string(DEMOTOOL_PATH) + " render --dir " +
+                                              DEMO_SOURCE_DIR + " --video " + (dir / "piece-{}.mp4").string() +
+                                              " --piece {}/2 --quality master" + range + " ::: 1 2");
+    ASSERT_EQ(pieces.status, 0) << pieces.out;
+    const fs::path joined = dir / "joined.mp4";
+    const ToolRun join = RunShellWithErrors(std::string(DEMOTOOL_PATH) + " join --dir " + DEMO_SOURCE_DIR +
+                                            " --video " + joined.string() + " --quality master" + range +
+                                            " --pieces 2 " + Quoted(dir / "piece-{}.mp4"));
+    ASSERT_EQ(join.status, 0) << join.out;
+    EXPECT_NE(join.out.find("20 frames in 2 pieces"), std::string::npos) << join.out;
+    EXPECT_EQ(FrameSums("-i " + joined.string()), drawn);
+}
+
+TEST_F(RenderCommand, APieceWithoutFramesWritesNothingAndJoinSkipsIt)
+{
+    if (RunShellWithErrors("command -v ffprobe").status != 0)
+        GTEST_SKIP() << "ffprobe is not installed";
+    // Two frames, 92160 and 92210, in three places: the first holds none.
+    const std::string range = " --size 320x240 --fps 20 --goto '#48.0' --to =92260";
+    for (int k = 1; k <= 3; ++k) {
+        const std::string piece = (dir / ("p" + std::to_string(k) + ".mp4")).string();
+        const ToolRun run = Render("--video " + piece + range + " --piece " + std::to_string(k) + "/3");
+        ASSERT_EQ(run.status, 0) << run.out;
+        EXPECT_EQ(run.out.find("holds no frame") != std::string::npos, k == 1) << run.out;
+        EXPECT_EQ(fs::exists(piece), k != 1);
+    }
+    const fs::path joined = dir / "joined.mp4";
+    const ToolRun join = RunShellWithErrors(std::string(DEMOTOOL_PATH) + " join --dir " + DEMO_SOURCE_DIR +
+                                            " --video " + joined.string() + range + " --pieces 3 " +
+                                            (dir / "p{}.mp4").string());
+    ASSERT_EQ(join.status, 0) << join.out;
+    EXPECT_NE(join.out.find("2 frames in 2 pieces"), std::string::npos) << join.out;
+    // A piece that the range needs is missing: named, not skipped.
+    fs::remove(dir / "p3.mp4");
+    const ToolRun missing = RunShellWithErrors(std::string(DEMOTOOL_PATH) + " join --dir " + DEMO_SOURCE_DIR +
+                                               " --video " + joined.string() + range + " --pieces 3 " +
+                                               (dir / "p{}.mp4").string());
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.out.find("no piece " + (dir / "p3.mp4").string()), std::string::npos) << missing.out;
+}
+
+// The Slurm scripts run under an sbatch that runs each job at once, the
+// array's tasks one after the other, with what Slurm sets for them.
+TEST_F(RenderCommand, SlurmScriptsRenderEachPieceOfTheArrayThenJoinThem)
+{
+    const fs::path bin = dir / "bin";
+    const fs::path log = dir / "log";
+    fs::create_directories(bin);
+    std::ofstream(bin / "demotool") << "#!/bin/sh\necho \"demotool $*\" >> " << log.string() << "\n";
+    std::ofstream(bin / "sbatch") << "#!/bin/sh\necho \"sbatch $*\" >> " << log.string() << "\n"
+                                  << "n=\nwhile case $1 in --*) true;; *) false;; esac; do\n"
+                                  << "  case $1 in --array=1-*) n=${1#--array=1-};; esac; shift\ndone\n"
+                                  << "if [ -z \"$n\" ]; then bash \"$@\" >/dev/null || exit 1; echo 43; exit; fi\n"
+                                  << "k=1; while [ $k -le $n ]; do\n"
+                                  << "  SLURM_ARRAY_TASK_ID=$k SLURM_ARRAY_TASK_COUNT=$n bash \"$@\" || exit 1\n"
+                                  << "  k=$((k + 1))\ndone\necho '42;cluster'\n";
+    for (const char* name : {"demotool", "sbatch"})
+        fs::permissions(bin / name, fs::perms::owner_all);
+    const std::string scripts = std::string(DEMO_SOURCE_DIR) + "/scripts/batch";
+    const std::string pieces = (dir / "pieces").string(), out = (dir / "show.mp4").string();
+    const ToolRun run = RunShellWithErrors("PATH=" + bin.string() + ":$PATH " + scripts + "/slurm-submit.sh 3 " +
+                                           pieces + " " + out + " --from '#40.0' --size 320x240");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(run.out, "render array 42, join job 43: " + out + " once both are done\n");
+    const std::string options = " --from #40.0 --size 320x240\n";
+    std::string expected = "sbatch --parsable --array=1-3 " + scripts + "/slurm-render.sh " + pieces + options;
+    for (const char* k : {"1", "2", "3"})
+        expected += "demotool render --video " + pieces + "/piece-" + k + ".mp4 --piece " + k + "/3" + options;
+    expected += "sbatch --parsable --dependency=afterok:42 " + scripts + "/slurm-join.sh 3 " + pieces + " " + out +
+                options + "demotool join --video " + out + " --pieces 3 " + pieces + "/piece-{}.mp4" + options;
+    std::ifstream file(log);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), expected);
 }
 
 TEST_F(RenderCommand, AFailedJoinKeepsThePiecesAndJoinRefusesPiecesThatDoNotFit)

@@ -13,7 +13,7 @@ namespace {
 
 const char* const kUsage =
     "usage: demotool join --video FILE.mp4 [--goto TIME] [--from TIME] [--to TIME] [--fps N] [--size WxH]\n"
-    "                     [--quality draft|high|master] [--dir DIR] PIECE.mp4...\n"
+    "                     [--quality draft|high|master] [--dir DIR] (PIECE.mp4... | --pieces N PATTERN)\n"
     "\n"
     "Joins the pieces of one range, each rendered on its own (with 'demotool render --video PIECE\n"
     "--from A --to B', possibly on other machines), into the video of the whole range: their\n"
@@ -23,10 +23,16 @@ const char* const kUsage =
     "works, and the frames of the pieces are those of the whole. Pieces of another size, rate or\n"
     "quality are refused.\n"
     "\n"
+    "  --pieces N PATTERN  the pieces of 'demotool render --piece K/N' for K from 1 to N, named by\n"
+    "                      PATTERN with {} where K goes (quote it); a K whose piece holds no frame\n"
+    "                      (a range of fewer than N frames) is skipped, as render wrote nothing\n"
+    "\n"
     "example:\n"
     "  demotool render --video a.mp4 --from '#40.0' --to '#56.0'\n"
     "  demotool render --video b.mp4 --from '#56.0' --to '#72.0'\n"
-    "  demotool join --video all.mp4 --from '#40.0' --to '#72.0' a.mp4 b.mp4\n";
+    "  demotool join --video all.mp4 --from '#40.0' --to '#72.0' a.mp4 b.mp4\n"
+    "  parallel -q demotool render --video piece-{}.mp4 --piece {}/4 --to 60s ::: 1 2 3 4\n"
+    "  demotool join --video all.mp4 --to 60s --pieces 4 'piece-{}.mp4'\n";
 
 int RunJoin(int argc, char** argv)
 {
@@ -36,12 +42,13 @@ int RunJoin(int argc, char** argv)
     if (!ParseRenderOptions(argc, argv, options, error, &pieces) || options.mode != RenderMode::Video ||
         pieces.empty() || options.jobs != 1)
         return RefuseArguments("join", error.empty() ? "give --video FILE.mp4 and the pieces" : error, kUsage);
+    if (options.piece > 0)
+        return RefuseArguments("join", "--piece renders one piece: join them with --pieces N PATTERN", kUsage);
+    if (options.joinCount > 0 && (pieces.size() != 1 || pieces.front().find("{}") == std::string::npos))
+        return RefuseArguments("join", "--pieces N takes one PATTERN, with {} where K goes", kUsage);
     // Made absolute before --dir changes the directory.
-    for (std::string& piece : pieces) {
+    for (std::string& piece : pieces)
         piece = std::filesystem::absolute(piece).lexically_normal().string();
-        if (!std::filesystem::is_regular_file(piece))
-            return FailCommand("join", "no piece " + piece);
-    }
     if (!PrepareOutput(options, error))
         return FailCommand("join", error);
     if (!options.dir.empty() && chdir(options.dir.c_str()) != 0)

@@ -21,7 +21,8 @@ namespace {
 
 const char* const kUsage =
     "usage: demotool render (--video FILE.mp4 | --frames DIR | --at TIME --png FILE | --golden DIR)\n"
-    "                       [--goto TIME] [--from TIME] [--to TIME] [--fps N] [--size WxH] [--jobs N]\n"
+    "                       [--goto TIME] [--from TIME] [--to TIME] [--fps N] [--size WxH]\n"
+    "                       [--jobs N | --piece K/N]\n"
     "                       [--samples N] [--quality draft|high|master] [--with-intro] [--dir DIR]\n"
     "\n"
     "Plays the show off screen, one frame per frame, and writes what it draws. Music is not played.\n"
@@ -41,6 +42,9 @@ const char* const kUsage =
     "  --size WxH        4:3 (default 800x600) or 16:9, which is padded centred with black\n"
     "  --jobs N          a video in N pieces rendered by N processes at once, each fast-forwarded to\n"
     "                    its piece, joined without encoding again; the music is added once\n"
+    "  --piece K/N       only the K-th (from 1) of the N pieces --jobs N would cut the range into, for\n"
+    "                    a batch system (GNU parallel's {#}, Slurm's array task); join them with\n"
+    "                    'demotool join --pieces N'. A K that holds no frame writes nothing\n"
     "  --samples N       multisampling: 0 (none), 2, 4, 8 or 16 samples, fewer where the driver offers\n"
     "                    fewer (default 4, as the player asks for)\n"
     "  --quality Q       how the video is encoded: draft (default: quick, about 10 Mbit/s at 800x600),\n"
@@ -182,6 +186,8 @@ int RunRender(int argc, char** argv)
     std::string error;
     if (!ParseRenderOptions(argc, argv, options, error))
         return RefuseArguments("render", error, kUsage);
+    if (options.joinCount > 0)
+        return RefuseArguments("render", "--pieces N is join's: render one piece with --piece K/N", kUsage);
     if (!PrepareOutput(options, error))
         return Fail(error);
     if (!options.dir.empty() && chdir(options.dir.c_str()) != 0)
@@ -192,6 +198,16 @@ int RunRender(int argc, char** argv)
     if (options.mode == RenderMode::Golden)
         return RenderGolden(options);
 
+    if (options.piece > 0) {
+        bool empty = false;
+        if (!NarrowToPiece(options, empty, error))
+            return Fail(error);
+        if (empty) {
+            std::printf("piece %d/%d holds no frame of the range: nothing written\n", options.piece,
+                        options.pieceCount);
+            return 0;
+        }
+    }
     if (options.mode == RenderMode::Video && options.jobs > 1)
         return RenderVideoInPieces(options, error) ? 0 : Fail(error);
     const OfflineSettings settings = ShowSettingsOf(options);

@@ -68,6 +68,14 @@ bool PrepareDirectory(const std::string& path, std::string& error)
     return true;
 }
 
+// "K/N", K from 1 to N.
+bool ParsePiece(const std::string& text, int32_t& piece, int32_t& count)
+{
+    const size_t slash = text.find('/');
+    return slash != std::string::npos && ParseInt(text.substr(slash + 1).c_str(), 1, kMaxPieces, count) &&
+           ParseInt(text.substr(0, slash).c_str(), 1, count, piece);
+}
+
 bool TakeRenderOption(RenderOptions& options, const std::string& name, const char* value, std::string& error)
 {
     bool ok = true;
@@ -89,6 +97,15 @@ bool TakeRenderOption(RenderOptions& options, const std::string& name, const cha
         ok = ParseInt(value, 1, 64, options.jobs);
         if (!ok)
             error = std::string("--jobs ") + value + ": a whole number from 1 to 64";
+    } else if (name == "--piece") {
+        ok = ParsePiece(value, options.piece, options.pieceCount);
+        if (!ok)
+            error = std::string("--piece ") + value + ": K/N, the K-th of N pieces, K from 1 to N and N up to " +
+                    std::to_string(kMaxPieces);
+    } else if (name == "--pieces") {
+        ok = ParseInt(value, 1, kMaxPieces, options.joinCount);
+        if (!ok)
+            error = std::string("--pieces ") + value + ": a whole number from 1 to " + std::to_string(kMaxPieces);
     } else if (name == "--samples") {
         // Counts a driver offers: powers of two.
         ok = ParseInt(value, 0, 16, options.samples) && (options.samples & (options.samples - 1)) == 0 &&
@@ -143,6 +160,18 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
     }
     if (options.jobs > 1 && options.mode != RenderMode::Video) {
         error = "--jobs splits a video: give --video";
+        return false;
+    }
+    if (options.piece > 0 && options.jobs > 1) {
+        error = "--piece renders one piece in this process: leave out --jobs";
+        return false;
+    }
+    if (options.piece > 0 && options.mode != RenderMode::Video && options.mode != RenderMode::Frames) {
+        error = "--piece cuts a range: give --video or --frames";
+        return false;
+    }
+    if (options.piece > 0 && options.withIntro) {
+        error = "pieces hold the show alone: leave out --with-intro";
         return false;
     }
     if (options.qualityGiven && options.mode != RenderMode::Video) {

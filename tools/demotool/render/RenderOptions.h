@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+// The most pieces a range is cut into with --piece and --pieces.
+constexpr int32_t kMaxPieces = 1000;
+
 enum class RenderMode { None, Video, Frames, Picture, Golden };
 
 struct RenderOptions {
@@ -21,6 +24,9 @@ struct RenderOptions {
     int32_t width = 800;
     int32_t height = 600;
     int32_t jobs = 1;
+    int32_t piece = 0; // K of render's --piece K/N, from 1; 0 renders the whole range
+    int32_t pieceCount = 0; // N of --piece K/N
+    int32_t joinCount = 0; // join's --pieces N
     int32_t samples = GLWindow::kPlayerSamples;
     VideoQuality quality = VideoQuality::Draft;
     bool qualityGiven = false;

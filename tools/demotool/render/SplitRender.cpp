@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 extern char** environ;
@@ -254,6 +255,24 @@ bool RenderVideoInPieces(const RenderOptions& options, std::string& error)
     return true;
 }
 
+bool NarrowToPiece(RenderOptions& options, bool& empty, std::string& error)
+{
+    WholeRange whole;
+    if (!ReadWholeRange(options, whole, error))
+        return false;
+    std::vector<int32_t> places;
+    const std::vector<RenderRange> ranges =
+        SplitRange(whole.range, options.fps, whole.showEnd, options.pieceCount, &places);
+    empty = true;
+    for (size_t i = 0; i < ranges.size(); ++i)
+        if (places[i] == options.piece - 1) {
+            options.from = RenderTime{"--from", Ms(ranges[i].from), true};
+            options.to = RenderTime{"--to", Ms(ranges[i].to), true};
+            empty = false;
+        }
+    return true;
+}
+
 bool JoinPieces(const RenderOptions& options, const std::vector<std::string>& pieces, std::string& error)
 {
     if (options.withIntro) {
@@ -261,5 +280,24 @@ bool JoinPieces(const RenderOptions& options, const std::vector<std::string>& pi
         return false;
     }
     WholeRange whole;
-    return ReadWholeRange(options, whole, error) && Join(options, whole, pieces, error);
+    if (!ReadWholeRange(options, whole, error))
+        return false;
+    std::vector<std::string> files = pieces;
+    if (options.joinCount > 0) {
+        std::vector<int32_t> places;
+        SplitRange(whole.range, options.fps, whole.showEnd, options.joinCount, &places);
+        files.clear();
+        for (int32_t place : places) {
+            std::string name = pieces.front();
+            for (size_t at = name.find("{}"); at != std::string::npos; at = name.find("{}", at))
+                name.replace(at, 2, std::to_string(place + 1));
+            files.push_back(name);
+        }
+    }
+    for (const std::string& file : files)
+        if (!std::filesystem::is_regular_file(file)) {
+            error = "no piece " + file;
+            return false;
+        }
+    return Join(options, whole, files, error);
 }
