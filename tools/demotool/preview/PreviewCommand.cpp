@@ -43,7 +43,8 @@ void PrintHelp(FILE* out)
                  "  Escape               quit\n"
                  "\n"
                  "Seeks and reloads land exactly where the whole show is at that time: the show\n"
-                 "is played from the script's start without drawing, its progress in the title.\n"
+                 "is fast-forwarded from the script's start as render --from does, its progress\n"
+                 "in the title. Paused, the picture is held and no frame is played.\n"
                  "The title shows the time as #position.beat, in milliseconds, and the frame rate.\n");
 }
 
