@@ -8,6 +8,22 @@
 
 namespace {
 
+template <typename Call>
+void GetCall(Call& call, const char* name)
+{
+    call = reinterpret_cast<Call>(platform::GetProcAddress(name));
+}
+
+// True when the context's version is at least major.minor or it names the
+// extension, the two ways a driver offers the same calls.
+bool HasVersionOrExtension(char major, char minor, const char* extension)
+{
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    const bool core = version && (version[0] > major || (version[0] == major && version[2] >= minor));
+    return core || (extensions && std::strstr(extensions, extension));
+}
+
 struct BufferCalls {
     PFNGLGENBUFFERSPROC gen = nullptr;
     PFNGLDELETEBUFFERSPROC remove = nullptr;
@@ -18,12 +34,12 @@ struct BufferCalls {
 
     bool Load()
     {
-        gen = reinterpret_cast<PFNGLGENBUFFERSPROC>(platform::GetProcAddress("glGenBuffers"));
-        remove = reinterpret_cast<PFNGLDELETEBUFFERSPROC>(platform::GetProcAddress("glDeleteBuffers"));
-        bind = reinterpret_cast<PFNGLBINDBUFFERPROC>(platform::GetProcAddress("glBindBuffer"));
-        data = reinterpret_cast<PFNGLBUFFERDATAPROC>(platform::GetProcAddress("glBufferData"));
-        map = reinterpret_cast<PFNGLMAPBUFFERPROC>(platform::GetProcAddress("glMapBuffer"));
-        unmap = reinterpret_cast<PFNGLUNMAPBUFFERPROC>(platform::GetProcAddress("glUnmapBuffer"));
+        GetCall(gen, "glGenBuffers");
+        GetCall(remove, "glDeleteBuffers");
+        GetCall(bind, "glBindBuffer");
+        GetCall(data, "glBufferData");
+        GetCall(map, "glMapBuffer");
+        GetCall(unmap, "glUnmapBuffer");
         return gen && remove && bind && data && map && unmap;
     }
 };
@@ -41,23 +57,17 @@ struct ResolveCalls {
     PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
     PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
 
-    template <typename Call>
-    static void Get(Call& call, const char* name)
-    {
-        call = reinterpret_cast<Call>(platform::GetProcAddress(name));
-    }
-
     bool Load()
     {
-        Get(genFramebuffers, "glGenFramebuffers");
-        Get(deleteFramebuffers, "glDeleteFramebuffers");
-        Get(bindFramebuffer, "glBindFramebuffer");
-        Get(genRenderbuffers, "glGenRenderbuffers");
-        Get(deleteRenderbuffers, "glDeleteRenderbuffers");
-        Get(bindRenderbuffer, "glBindRenderbuffer");
-        Get(renderbufferStorage, "glRenderbufferStorage");
-        Get(framebufferRenderbuffer, "glFramebufferRenderbuffer");
-        Get(blitFramebuffer, "glBlitFramebuffer");
+        GetCall(genFramebuffers, "glGenFramebuffers");
+        GetCall(deleteFramebuffers, "glDeleteFramebuffers");
+        GetCall(bindFramebuffer, "glBindFramebuffer");
+        GetCall(genRenderbuffers, "glGenRenderbuffers");
+        GetCall(deleteRenderbuffers, "glDeleteRenderbuffers");
+        GetCall(bindRenderbuffer, "glBindRenderbuffer");
+        GetCall(renderbufferStorage, "glRenderbufferStorage");
+        GetCall(framebufferRenderbuffer, "glFramebufferRenderbuffer");
+        GetCall(blitFramebuffer, "glBlitFramebuffer");
         return genFramebuffers && deleteFramebuffers && bindFramebuffer && genRenderbuffers && deleteRenderbuffers &&
                bindRenderbuffer && renderbufferStorage && framebufferRenderbuffer && blitFramebuffer;
     }
@@ -67,20 +77,12 @@ ResolveCalls g_resolve;
 
 bool HasFramebufferBlit()
 {
-    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    const bool core = version && version[0] >= '3';
-    const bool extension = extensions && std::strstr(extensions, "GL_ARB_framebuffer_object");
-    return (core || extension) && g_resolve.Load();
+    return HasVersionOrExtension('3', '0', "GL_ARB_framebuffer_object") && g_resolve.Load();
 }
 
 bool HasPixelBufferObjects()
 {
-    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    const bool core = version && (version[0] > '2' || (version[0] == '2' && version[2] >= '1'));
-    const bool extension = extensions && std::strstr(extensions, "GL_ARB_pixel_buffer_object");
-    return (core || extension) && g_calls.Load();
+    return HasVersionOrExtension('2', '1', "GL_ARB_pixel_buffer_object") && g_calls.Load();
 }
 
 } // namespace
