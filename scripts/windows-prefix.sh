@@ -9,12 +9,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-sdl_version=2.26.5+dfsg-1
-mixer_version=2.6.2+dfsg-2
-png_version=1.6.39-2+deb12u5
+source_log_name="windows libraries"
+. "$root/scripts/debian-sources.sh"
 gtest_version=$(dpkg-query -W -f='${Version}' googletest)
 compiler_version=$(x86_64-w64-mingw32-g++-posix -dumpfullversion)
-recipe=$(cat "$root/scripts/windows-prefix.sh" cmake/toolchains/mingw-w64-x86_64.cmake | sha256sum | cut -c1-10)
+recipe=$(cat "$root/scripts/windows-prefix.sh" "$root/scripts/debian-sources.sh" cmake/toolchains/mingw-w64-x86_64.cmake | sha256sum | cut -c1-10)
 cache=${DEMO_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/demo-windows}
 prefix_for_versions() {
   prefix=$cache/sdl2-$sdl_version.mixer-$mixer_version.png-$png_version.gtest-$gtest_version.gcc-$compiler_version.$recipe
@@ -26,40 +25,7 @@ if [ -f "$prefix/.complete" ]; then
   exit 0
 fi
 
-log() { echo "windows libraries: $*" >&2; }
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-
-# apt-get source needs a deb-src entry for the archive the binaries come from.
-has_source() { apt-cache showsrc "$1" 2>/dev/null | grep -qx "Version: $2"; }
-# The pinned version, or, once a point release has replaced it in the archive,
-# the newest the archive holds (said on standard error).
-resolve_version() { # package, pinned version
-  if has_source "$1" "$2"; then
-    echo "$2"
-    return
-  fi
-  local newest
-  newest=$(apt-cache showsrc "$1" 2>/dev/null | awk '/^Version:/ {print $2}' | sort -V | tail -1)
-  [ -n "$newest" ] || { log "no source package $1 in the archive"; exit 1; }
-  log "$1 $2 is no longer in the archive; building $newest"
-  echo "$newest"
-}
-if ! has_source libsdl2 "$sdl_version" || ! has_source libsdl2-mixer "$mixer_version" ||
-   ! has_source libpng1.6 "$png_version"; then
-  log "adding Debian's source archive"
-  $sudo tee /etc/apt/sources.list.d/demo-debian-sources.sources >/dev/null <<'EOF'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
-  $sudo apt-get update -qq
-fi
-sdl_version=$(resolve_version libsdl2 "$sdl_version")
-mixer_version=$(resolve_version libsdl2-mixer "$mixer_version")
-png_version=$(resolve_version libpng1.6 "$png_version")
+resolve_source_versions
 prefix_for_versions
 if [ -f "$prefix/.complete" ]; then
   echo "$prefix"
@@ -67,23 +33,15 @@ if [ -f "$prefix/.complete" ]; then
 fi
 
 sources=$cache/sources
-mkdir -p "$sources"
-(cd "$sources" && for package in libsdl2=$sdl_version libsdl2-mixer=$mixer_version libpng1.6=$png_version; do
-  name=${package%%=*}
-  version=${package#*=}
-  [ -f "${name}_$version.dsc" ] || apt-get source --download-only -qq "$package" 2>&1 | grep -v '^W: Download is performed unsandboxed' >&2 || true
-  [ -f "${name}_$version.dsc" ] || { log "could not fetch the source of $package"; exit 1; }
-done)
+packages=(libsdl2=$sdl_version libsdl2-mixer=$mixer_version libpng1.6=$png_version)
+fetch_sources "$sources" "${packages[@]}"
 
 # Built beside the cache and put in its place only when whole: a failed or
 # interrupted build leaves the libraries that were there.
 work=$(mktemp -d "$cache/work.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 stage=$work/prefix
-for dsc in "$sources"/libsdl2_$sdl_version.dsc "$sources"/libsdl2-mixer_$mixer_version.dsc \
-           "$sources"/libpng1.6_$png_version.dsc; do
-  dpkg-source --no-check -x "$dsc" "$work/$(basename "$dsc" .dsc)" >/dev/null
-done
+unpack_sources "$sources" "$work" "${packages[@]}"
 
 jobs=$(nproc)
 cross=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$stage"
@@ -92,13 +50,13 @@ cross=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$stage"
 build() { # name, source folder, options...
   local name=$1 source=$2
   shift 2
-  log "building $name"
+  source_log "building $name"
   local started=$SECONDS
   cmake -S "$source" -B "$work/build-$name" "${cross[@]}" "$@" >"$work/$name.log" 2>&1 &&
     cmake --build "$work/build-$name" -j"$jobs" >>"$work/$name.log" 2>&1 &&
     cmake --install "$work/build-$name" >>"$work/$name.log" 2>&1 ||
-    { tail -40 "$work/$name.log" >&2; log "$name failed"; exit 1; }
-  log "$name done in $((SECONDS - started)) s"
+    { tail -40 "$work/$name.log" >&2; source_log "$name failed"; exit 1; }
+  source_log "$name done in $((SECONDS - started)) s"
 }
 
 # Only what the player uses: video with OpenGL, audio, timers, threads, the
