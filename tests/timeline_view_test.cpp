@@ -255,6 +255,16 @@ TEST_F(TimelineView, EachParameterGetsATrackOnItsOwnScaleWithNamedValuesAndTheGr
     EXPECT_EQ(Pixel(axis.XOf(3200), 4), Pixel(axis.XOf(5600), 4));
     const uint32_t tempo = Pixel(axis.XOf(6400), 4);
     EXPECT_GT(tempo & 0xFF, (tempo >> 8) & 0xFF);
+
+    // Too small a picture folds its slots' tracks into their lanes; the
+    // strip unfolds only the slots it is asked to.
+    const TimelineLayout small = LayOutTimeline(lanes, kWidth, 120, 0, 8000, false, TimelineStyle::Picture);
+    EXPECT_TRUE(small.effects[0].tracks.empty());
+    EXPECT_TRUE(small.effects[1].tracks.empty());
+    const std::vector<int32_t> heart{3};
+    const TimelineLayout strip = LayOutTimeline(lanes, kWidth, 150, 0, 8000, false, TimelineStyle::Strip, &heart);
+    EXPECT_EQ(strip.effects[0].tracks.size(), 2u);
+    EXPECT_TRUE(strip.effects[1].tracks.empty());
 }
 
 TEST_F(TimelineView, AScriptWithFaultsOrAnUnwritablePictureGetsAReasonAndNoPicture)

@@ -58,7 +58,7 @@ struct Metrics {
 Metrics MetricsOf(TimelineStyle style)
 {
     return style == TimelineStyle::Picture ? Metrics{150.0, 22.0, 13.0, 10.0, 30.0, 26.0}
-                                           : Metrics{100.0, 14.0, 10.0, 9.0, 14.0, 14.0};
+                                           : Metrics{92.0, 14.0, 10.0, 9.0, 14.0, 14.0};
 }
 
 void SetColour(cairo_t* cr, Colour c, double alpha = 1.0)
