@@ -215,9 +215,9 @@ TEST_F(TimelineView, EachParameterGetsATrackOnItsOwnScaleWithNamedValuesAndTheGr
     ASSERT_EQ(json.status, 0);
     for (const char* part : {"{\"start\":0,\"msPerBeat\":480,\"msPerPosition\":1920},"
                              "{\"start\":6400,\"msPerBeat\":400,\"msPerPosition\":1600}",
-                             "{\"parameter\":\"dbl.3\",\"name\":\"@speed\",\"keys\":[{\"time\":1000,\"value\":2.5,"
+                             "{\"parameter\":\"dbl.3\",\"name\":\"@speed\",\"read\":false,\"keys\":[{\"time\":1000,\"value\":2.5,"
                              "\"text\":\"2.5\"}],\"fades\":[{\"start\":3000,\"end\":5000,\"from\":2.5,\"to\":-1,",
-                             "{\"parameter\":\"lng.1\",\"name\":\"\",\"keys\":[{\"time\":1000,\"value\":7,\"text\":\"7\"},"
+                             "{\"parameter\":\"lng.1\",\"name\":\"\",\"read\":false,\"keys\":[{\"time\":1000,\"value\":7,\"text\":\"7\"},"
                              "{\"time\":1920,\"value\":8,\"text\":\"8\"},{\"time\":6400,\"value\":9,",
                              "{\"time\":0,\"value\":-1,\"text\":\"@none\"},{\"time\":2000,\"value\":3,\"text\":\"@words\"},"
                              "{\"time\":4000,\"value\":0,\"text\":\"0\"},{\"time\":4500,\"value\":3,\"text\":\"@words\"}"})

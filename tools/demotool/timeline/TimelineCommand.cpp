@@ -124,7 +124,7 @@ std::string SpanJson(const TimeSpan& span)
 std::string TrackJson(const ParameterTrack& track)
 {
     std::string out = "{\"parameter\":" + JsonString(track.parameter) + ",\"name\":" + JsonString(track.name) +
-                      ",\"keys\":[";
+                      ",\"read\":" + (track.read ? "true" : "false") + ",\"keys\":[";
     for (size_t i = 0; i < track.keys.size(); ++i)
         out += std::string(i ? "," : "") + "{\"time\":" + std::to_string(track.keys[i].time) +
                ",\"value\":" + JsonDouble(track.keys[i].value) + ",\"text\":" + JsonString(track.keys[i].text) + "}";
@@ -180,16 +180,17 @@ const char* const kHelp =
     "effect slot the script uses, named as the player's lineup names it, with the\n"
     "spans its running flag is set (bars); under it one track per other parameter\n"
     "the script touches, named as 'demotool params' names it (or by a define that\n"
-    "stands for it): its value as a line on its own scale, steps at Sets, ramps\n"
-    "over fades, triggers as yellow marks, values written where they change (by\n"
-    "the define's name where the script set that value by one; \"+N\" counts the\n"
-    "labels that did not fit) and, when --from is past 0, the value in force at\n"
-    "the left edge. When the picture is too small a slot folds its tracks into its\n"
-    "lane and says how many. Last the pattern lane: which pattern plays where and\n"
-    "each step it delivers ('*' orange, 'x' blue, others grey).\n\n"
+    "stands for it; \"(unread)\" when no effect reads it): its value as a line on\n"
+    "its own scale, steps at Sets, ramps over fades, triggers as yellow marks,\n"
+    "values written where they change (by the define's name where the script set\n"
+    "that value by one; \"+N\" counts the labels that did not fit) and, when --from\n"
+    "is past 0, the value in force at the left edge. When the picture is too small\n"
+    "a slot folds its tracks into its lane and says how many. Last the pattern\n"
+    "lane: which pattern plays where and each step it delivers ('*' orange, 'x'\n"
+    "blue, others grey).\n\n"
     "  --png FILE    the picture to write\n"
     "  --json        print the lanes and tracks as JSON: per slot its running\n"
-    "                spans and tracks (parameter, name, keys with time, value and\n"
+    "                spans and tracks (parameter, name, read, keys with time, value and\n"
     "                text, fades with both ends and times, triggers), the tempos\n"
     "                and the pattern runs; times in milliseconds\n"
     "  --size WxH    the picture's size in pixels (default 1600x600)\n"

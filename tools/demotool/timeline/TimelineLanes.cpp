@@ -83,7 +83,7 @@ ParameterTrack& TrackOf(EffectLane& lane, ValueType type, int32_t index)
             return track;
     const EffectParameter* known = FindEffectParameter(lane.slot, KindOf(type), index);
     lane.tracks.push_back({type, index, std::string(TypeWord(type)) + "." + std::to_string(index),
-                           known ? known->name : "", {}, {}, {}, {}});
+                           known ? known->name : "", known != nullptr, {}, {}, {}, {}});
     return lane.tracks.back();
 }
 

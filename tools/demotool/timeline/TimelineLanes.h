@@ -38,6 +38,7 @@ struct ParameterTrack {
     int32_t index;
     std::string parameter; // "dbl.3"
     std::string name;      // the parameter table's name, else a define that names it; may be empty
+    bool read;             // by an effect, as the parameter table says
     std::vector<TrackKey> keys;
     std::vector<TrackFade> fades;
     std::vector<uint32_t> triggers;
@@ -47,8 +48,11 @@ struct ParameterTrack {
     // last Set and the last fade begun, a fade ramping over its span.
     double ValueAt(uint32_t time) const;
     std::string Text(double value) const;
-    // "dbl.3 camera speed"
-    std::string Label() const { return name.empty() ? parameter : parameter + " " + name; }
+    // "dbl.3 camera speed", "dbl.0 (unread)"
+    std::string Label() const
+    {
+        return parameter + (name.empty() ? "" : " " + name) + (read ? "" : " (unread)");
+    }
 };
 
 // Everything the script does to one effect slot.

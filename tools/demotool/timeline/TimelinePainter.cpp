@@ -529,7 +529,8 @@ TimelineLayout LayOutTimeline(const TimelineLanes& lanes, int32_t width, int32_t
         layout.music = {top, top};
     }
     // Tracks unfold, slot by slot, while every lane keeps its least height;
-    // then tracks grow to twice their height at most and lanes share the rest.
+    // then tracks grow to two and a half times their height at most and lanes
+    // share the rest.
     const double room = height - top - 2.0;
     const size_t slots = lanes.effects.size();
     double needed = double(slots + 1) * metrics.lane;
@@ -546,7 +547,7 @@ TimelineLayout LayOutTimeline(const TimelineLanes& lanes, int32_t width, int32_t
         }
     }
     // Whole pixels, so that every track of a picture has the same height.
-    const double trackHeight = std::floor(std::min(metrics.track * 2.0, metrics.track * room / needed));
+    const double trackHeight = std::floor(std::min(metrics.track * 2.5, metrics.track * room / needed));
     const double laneHeight = (room - double(trackCount) * trackHeight) / double(slots + 1);
     for (size_t i = 0; i < slots; ++i) {
         SlotRows rows{{std::floor(top), std::floor(top + laneHeight)}, {}};
