@@ -42,15 +42,18 @@ const char* const kLoads = "LoadImage envmap e.png\nLoadImage noise n.png\nLoadI
 
 // Two parameters of the heart set at one moment, one faded to a negative
 // value; the pictures' choice set by defines and once by the number one of
-// them stands for; the tempo raised from 125 to 150 BPM for the lines below
+// them stands for, twice in quick succession; the tempo raised from 125 to 150 BPM for the lines below
 // the second LoadMusic, whose first moment is #4.0 at 150 (6400 ms).
 const char* const kTracksScript = "Define @speed=dbl.3\n"
                                   "Define @none=-1\n"
                                   "Define @words=3\n"
+                                  "DefinePattern 0 x...\n"
+                                  "=0 UsePattern 0\n"
                                   "=0 Set scene.4.RUN\n"
                                   "=0 Set scene.4.lng.0 @none\n"
                                   "=2000 Set scene.4.lng.0 @words\n"
                                   "=4000 Set scene.4.lng.0 0\n"
+                                  "=4050 Set scene.4.lng.0 @none\n"
                                   "=4500 Set scene.4.lng.0 3\n"
                                   "=1000 Set scene.3.lng.1 7\n"
                                   "=1000 Set scene.3.@speed 2.5\n"
@@ -220,7 +223,7 @@ TEST_F(TimelineView, EachParameterGetsATrackOnItsOwnScaleWithNamedValuesAndTheGr
                              "{\"parameter\":\"lng.1\",\"name\":\"\",\"read\":false,\"keys\":[{\"time\":1000,\"value\":7,\"text\":\"7\"},"
                              "{\"time\":1920,\"value\":8,\"text\":\"8\"},{\"time\":6400,\"value\":9,",
                              "{\"time\":0,\"value\":-1,\"text\":\"@none\"},{\"time\":2000,\"value\":3,\"text\":\"@words\"},"
-                             "{\"time\":4000,\"value\":0,\"text\":\"0\"},{\"time\":4500,\"value\":3,\"text\":\"@words\"}"})
+                             "{\"time\":4000,\"value\":0,\"text\":\"0\"},{\"time\":4050,\"value\":-1,\"text\":\"@none\"},{\"time\":4500,\"value\":3,\"text\":\"@words\"}"})
         EXPECT_NE(json.out.find(part), std::string::npos) << part << "\n" << json.out;
 
     ScriptSession session;
@@ -246,6 +249,18 @@ TEST_F(TimelineView, EachParameterGetsATrackOnItsOwnScaleWithNamedValuesAndTheGr
     // ...and the value in force at the left edge is written there.
     EXPECT_TRUE(AnyBright(axis.left + 2, axis.left + 30, other.top + 1, other.top + 11));
     EXPECT_FALSE(AnyBright(axis.XOf(5500), axis.XOf(5500) + 28, other.top + 1, other.top + 11));
+    // So is the name of the pattern playing since before it.
+    EXPECT_TRUE(AnyBright(axis.left + 2, axis.left + 20, layout.pattern.top + 2, layout.pattern.top + 11));
+
+    // The label of the Set at 4050, 7 pixels after the one at 4000, does not
+    // fit: the one at 4000 reads "0 +1", past the tick at 4050.
+    const LaneRow& pictures = layout.effects[1].tracks[0];
+    int rightmost = 0;
+    for (int x = int(axis.XOf(4000)); x < int(axis.XOf(4400)); ++x)
+        if (AnyBright(x, x + 1, pictures.top + 2, pictures.top + 10))
+            rightmost = x;
+    EXPECT_GT(rightmost, axis.XOf(4000) + 20.0);
+    EXPECT_LT(rightmost, axis.XOf(4000) + 40.0);
 
     // Positions at 125 BPM (1920 ms) up to the change at 6400, whose mark
     // stands in the ruler; none where 150 BPM would have put them.
