@@ -271,6 +271,24 @@ TEST_F(TimelineView, EachParameterGetsATrackOnItsOwnScaleWithNamedValuesAndTheGr
     const uint32_t tempo = Pixel(axis.XOf(6400), 4);
     EXPECT_GT(tempo & 0xFF, (tempo >> 8) & 0xFF);
 
+    // A track's value is the one playback gives the effect, also for a Set
+    // in the middle of a fade (faded on from there) and a fade of no length.
+    // (A fade begun while another runs loses the other's change over one
+    // frame, which the picture, not knowing the frames, leaves out.)
+    const std::string overlap = Write("overlap.txt", "=1000 Fade scene.2.dbl.4 from 1 to 3 time =1000\n"
+                                                     "=1500 Set scene.2.dbl.4 -2\n"
+                                                     "=2100 Fade scene.2.dbl.4 from 0 to 1 time =400\n"
+                                                     "=2600 Fade scene.2.dbl.4 from 5 to 7 time =0\n");
+    ScriptSession drawn, played;
+    ASSERT_TRUE(drawn.Load(overlap.c_str()) && played.Load(overlap.c_str()));
+    const ParameterTrack track = BuildTimelineLanes(drawn).effects.at(0).tracks.at(0);
+    Timeline& timeline = played.GetTimeline();
+    timeline.Reset();
+    while (timeline.CurrentTime() < 3000) {
+        timeline.Advance(10);
+        ASSERT_NEAR(timeline.Params(2).dbl[4], track.ValueAt(timeline.CurrentTime()), 1e-9) << timeline.CurrentTime();
+    }
+
     // Too small a picture folds its slots' tracks into their lanes; the
     // strip unfolds only the slots it is asked to.
     const TimelineLayout small = LayOutTimeline(lanes, kWidth, 120, 0, 8000, false, TimelineStyle::Picture);

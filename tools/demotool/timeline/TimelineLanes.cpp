@@ -249,20 +249,29 @@ std::vector<DeliveredStep> PlaySteps(Timeline& timeline, uint32_t length)
 
 double ParameterTrack::ValueAt(uint32_t time) const
 {
-    const TrackKey* key = nullptr;
-    for (const TrackKey& candidate : keys)
-        if (candidate.time <= time)
-            key = &candidate;
-    const TrackFade* fade = nullptr;
-    for (const TrackFade& candidate : fades)
-        if (candidate.span.start <= time)
-            fade = &candidate;
-    if (!fade || (key && key->time > fade->span.start))
-        return key ? key->value : 0.0;
-    if (time >= fade->span.end)
-        return fade->to;
-    const double share = double(time - fade->span.start) / double(fade->span.end - fade->span.start);
-    return fade->from + (fade->to - fade->from) * share;
+    // As playback has it: the last write (a Set, or a fade's start writing
+    // its from value), plus what every fade running since adds at its rate,
+    // so that a Set in the middle of a fade is faded on from there.
+    double value = 0.0;
+    uint32_t since = 0;
+    for (const TrackKey& key : keys)
+        if (key.time <= time && key.time >= since) {
+            value = key.value;
+            since = key.time;
+        }
+    for (const TrackFade& fade : fades)
+        if (fade.span.start <= time && fade.span.start >= since) {
+            // A fade of no length writes its to value at once.
+            value = fade.span.end == fade.span.start ? fade.to : fade.from;
+            since = fade.span.start;
+        }
+    for (const TrackFade& fade : fades) {
+        const uint32_t from = std::max(since, fade.span.start), to = std::min(time, fade.span.end);
+        // Only where it runs: a fade between infinities has no finite rate.
+        if (to > from)
+            value += (fade.to - fade.from) * double(to - from) / double(fade.span.end - fade.span.start);
+    }
+    return value;
 }
 
 std::string ParameterTrack::Text(double value) const

@@ -44,8 +44,8 @@ struct ParameterTrack {
     std::vector<uint32_t> triggers;
     std::map<std::string, std::string> valueNames; // the number as written by Text -> define name
 
-    // The value in force at that moment, 0 before anything: the later of the
-    // last Set and the last fade begun, a fade ramping over its span.
+    // The value playback gives the effect at that moment (0 before anything),
+    // fades ramping over their spans.
     double ValueAt(uint32_t time) const;
     std::string Text(double value) const;
     // "dbl.3 camera speed", "dbl.0 (unread)"
