@@ -216,14 +216,18 @@ TEST_F(TimelineView, EachParameterGetsATrackOnItsOwnScaleWithNamedValuesAndTheGr
     // where the script named them, the parameter by its define.
     const ToolRun json = RunShell(std::string(DEMOTOOL_PATH) + " timeline " + script + " --json 2>/dev/null");
     ASSERT_EQ(json.status, 0);
-    for (const char* part : {"{\"start\":0,\"msPerBeat\":480,\"msPerPosition\":1920},"
-                             "{\"start\":6400,\"msPerBeat\":400,\"msPerPosition\":1600}",
-                             "{\"parameter\":\"dbl.3\",\"name\":\"@speed\",\"read\":false,\"keys\":[{\"time\":1000,\"value\":2.5,"
-                             "\"text\":\"2.5\"}],\"fades\":[{\"start\":3000,\"end\":5000,\"from\":2.5,\"to\":-1,",
-                             "{\"parameter\":\"lng.1\",\"name\":\"\",\"read\":false,\"keys\":[{\"time\":1000,\"value\":7,\"text\":\"7\"},"
-                             "{\"time\":1920,\"value\":8,\"text\":\"8\"},{\"time\":6400,\"value\":9,",
-                             "{\"time\":0,\"value\":-1,\"text\":\"@none\"},{\"time\":2000,\"value\":3,\"text\":\"@words\"},"
-                             "{\"time\":4000,\"value\":0,\"text\":\"0\"},{\"time\":4050,\"value\":-1,\"text\":\"@none\"},{\"time\":4500,\"value\":3,\"text\":\"@words\"}"})
+    for (const char* part :
+         {"{\"start\":0,\"msPerBeat\":480,\"msPerPosition\":1920},"
+          "{\"start\":6400,\"msPerBeat\":400,\"msPerPosition\":1600}",
+          "{\"parameter\":\"dbl.3\",\"name\":\"@speed\",\"read\":false,"
+          "\"keys\":[{\"time\":1000,\"value\":2.5,\"text\":\"2.5\"}],"
+          "\"fades\":[{\"start\":3000,\"end\":5000,\"from\":2.5,\"to\":-1,",
+          "{\"parameter\":\"lng.1\",\"name\":\"\",\"read\":false,"
+          "\"keys\":[{\"time\":1000,\"value\":7,\"text\":\"7\"},{\"time\":1920,\"value\":8,\"text\":\"8\"},"
+          "{\"time\":6400,\"value\":9,",
+          "{\"time\":0,\"value\":-1,\"text\":\"@none\"},{\"time\":2000,\"value\":3,\"text\":\"@words\"},"
+          "{\"time\":4000,\"value\":0,\"text\":\"0\"},{\"time\":4050,\"value\":-1,\"text\":\"@none\"},"
+          "{\"time\":4500,\"value\":3,\"text\":\"@words\"}"})
         EXPECT_NE(json.out.find(part), std::string::npos) << part << "\n" << json.out;
 
     ScriptSession session;
@@ -239,7 +243,7 @@ TEST_F(TimelineView, EachParameterGetsATrackOnItsOwnScaleWithNamedValuesAndTheGr
     // down to the floor, where it stays after 5000; columns between beat lines.
     const LaneRow& speed = layout.effects[0].tracks[0];
     const double flat = axis.XOf(5500);
-    for (const auto [time, share] : {std::pair{2800u, 1.0}, {3500u, 0.75}, {4000u, 0.5}, {4500u, 0.25}})
+    for (const auto& [time, share] : {std::pair{2800u, 1.0}, {3500u, 0.75}, {4000u, 0.5}, {4500u, 0.25}})
         EXPECT_NEAR(CurveTop(axis.XOf(time), flat, speed), CurveY(speed, share), 2.0) << time;
     // lng.1 on its own scale (0 to 9): 8, set before the picture's start, then 9.
     const LaneRow& other = layout.effects[0].tracks[1];

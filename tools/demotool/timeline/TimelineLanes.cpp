@@ -1,9 +1,9 @@
 #include "tools/demotool/timeline/TimelineLanes.h"
 
 #include "app/ShowLineup.h"
-#include "effects/EffectParameters.h"
 #include "demo/EffectParams.h"
 #include "demo/Timeline.h"
+#include "effects/EffectParameters.h"
 #include "tools/demotool/script/ScriptSession.h"
 
 #include <algorithm>

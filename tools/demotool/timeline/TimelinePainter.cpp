@@ -6,9 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <map>
 #include <string>
 
 namespace {
@@ -314,7 +311,8 @@ void PaintLabels(cairo_t* cr, std::vector<Label> labels, double baseline, double
     for (const Label& label : labels) {
         if (label.x < axis.left - 0.5 || label.x > axis.right)
             continue;
-        const bool clashes = !shown.empty() && label.x < shown.back().label->x + TextWidth(cr, shown.back().Text()) + 6.0;
+        const bool clashes =
+            !shown.empty() && label.x < shown.back().label->x + TextWidth(cr, shown.back().Text()) + 6.0;
         // The same words again (a fade from the value just set) say nothing new.
         if (clashes && label.text == shown.back().label->text)
             continue;
