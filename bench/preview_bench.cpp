@@ -179,7 +179,7 @@ void BM_StripOverPreviewFrame(benchmark::State& state)
         ScriptSession script;
         script.Load("data/script.txt");
         TimelineStrip strip;
-        strip.SetLanes(BuildTimelineLanes(script.GetTimeline()));
+        strip.SetLanes(BuildTimelineLanes(script));
         for (auto _ : state) {
             session.Step(16, {});
             glFinish();
@@ -199,7 +199,7 @@ void BM_StripRepaintedOverPreviewFrame(benchmark::State& state)
     WithPreviewFromForty(state, [&](PreviewSession& session) {
         ScriptSession script;
         script.Load("data/script.txt");
-        const TimelineLanes lanes = BuildTimelineLanes(script.GetTimeline());
+        const TimelineLanes lanes = BuildTimelineLanes(script);
         TimelineStrip strip;
         for (auto _ : state) {
             session.Step(16, {});

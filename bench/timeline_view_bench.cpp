@@ -32,7 +32,7 @@ void BM_ReadScriptIntoLanes(benchmark::State& state)
     for (auto _ : state) {
         ScriptSession session;
         session.Load("data/script.txt");
-        benchmark::DoNotOptimize(BuildTimelineLanes(session.GetTimeline()));
+        benchmark::DoNotOptimize(BuildTimelineLanes(session));
     }
 }
 BENCHMARK(BM_ReadScriptIntoLanes)->Unit(benchmark::kMillisecond);
@@ -57,7 +57,7 @@ void BM_PaintAndWritePicture(benchmark::State& state)
         return;
     ScriptSession session;
     session.Load("data/script.txt");
-    const TimelineLanes lanes = BuildTimelineLanes(session.GetTimeline());
+    const TimelineLanes lanes = BuildTimelineLanes(session);
     MusicEnvelope music;
     std::string error;
     music.Decode("data/music/cordel.ogg", error);

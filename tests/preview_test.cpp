@@ -689,14 +689,15 @@ TEST_F(PreviewTest, TheStripLeavesTheShowAboveItAloneSeeksWhereClickedAndFollows
     // A line moved in the script moves in the strip with the reload.
     ASSERT_EQ(strip.Lanes().effects.size(), 8u);
     const EffectLane& slot2 = strip.Lanes().effects[1];
-    ASSERT_EQ(slot2.triggers.size(), 1u);
-    EXPECT_EQ(slot2.triggers[0].time, 5 * kMsPerPosition);
+    ASSERT_EQ(slot2.tracks.size(), 2u);
+    ASSERT_EQ(slot2.tracks[1].triggers.size(), 1u);
+    EXPECT_EQ(slot2.tracks[1].triggers[0], 5 * kMsPerPosition);
     std::string moved = kBusyHeartShow;
     moved.replace(moved.find("#5.0 Trig"), 4, "#7.0");
     WriteScript(moved);
     preview.Step(0, {});
-    ASSERT_EQ(strip.Lanes().effects[1].triggers.size(), 1u);
-    EXPECT_EQ(strip.Lanes().effects[1].triggers[0].time, 7 * kMsPerPosition);
+    ASSERT_EQ(strip.Lanes().effects[1].tracks[1].triggers.size(), 1u);
+    EXPECT_EQ(strip.Lanes().effects[1].tracks[1].triggers[0], 7 * kMsPerPosition);
 }
 
 TEST(PreviewKeys, EveryPressCountsSeeksRepeatWhileHeldAndTheOtherKeysActOncePerPress)

@@ -40,6 +40,8 @@ void PrintHelp(FILE* out)
                  "  F5                   reload now\n"
                  "  Tab                  show or hide the script's lanes along the bottom;\n"
                  "                       a click on them goes to that moment\n"
+                 "  T                    unfold (or fold) the parameter tracks of the slot under\n"
+                 "                       the mouse on the lanes, else the heart's\n"
                  "  Escape               quit\n"
                  "\n"
                  "Seeks and reloads land exactly where the whole show is at that time: the show\n"

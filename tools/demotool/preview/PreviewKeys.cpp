@@ -3,6 +3,9 @@
 #include "app/Keyboard.h"
 #include "platform/Messages.h"
 #include "tools/demotool/preview/PreviewSession.h"
+#include "tools/demotool/preview/TimelineStrip.h"
+
+#include <SDL.h>
 
 namespace {
 
@@ -59,6 +62,12 @@ bool PumpPreviewMessages(PreviewSession& session, PreviewKeys& keys, const Keybo
             session.ClickAt(PointParamX(message.lParam), PointParamY(message.lParam));
         if (const std::optional<PreviewAction> action = keys.Press(message, keyboard))
             session.Apply(*action);
+        // T works on the slot under the mouse, which only the pointer knows.
+        if (message.message == WM_KEYDOWN && message.wParam == 'T' && !keyboard.IsDown('T')) {
+            int x = -1, y = -1;
+            SDL_GetMouseState(&x, &y);
+            session.Strip().ToggleTracksAt(x, y);
+        }
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

@@ -294,7 +294,7 @@ void PreviewSession::UpdateStripLanes()
 {
     ScriptSession script;
     if (script.Load(PreviewShow::kScriptPath) && script.Ok())
-        strip->SetLanes(BuildTimelineLanes(script.GetTimeline()));
+        strip->SetLanes(BuildTimelineLanes(script));
 }
 
 // A new stream only when the script names another file or the file has

@@ -80,6 +80,7 @@ public:
     bool IsStripShown() const { return stripShown; }
     // The lanes of the show playing, as the strip draws them.
     const TimelineStrip& Strip() const { return *strip; }
+    TimelineStrip& Strip() { return *strip; }
     // The timeline clock of the show playing; 0 without one.
     uint32_t Time() const;
     const Timeline* CurrentTimeline() const;

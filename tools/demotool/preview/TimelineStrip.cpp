@@ -39,7 +39,7 @@ void TimelineStrip::Repaint(int32_t width, int32_t height, TimeSpan shown)
 {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
     cairo_t* cr = cairo_create(surface);
-    layout = LayOutTimeline(lanes, width, height, shown.start, shown.end, false, TimelineStyle::Strip);
+    layout = LayOutTimeline(lanes, width, height, shown.start, shown.end, false, TimelineStyle::Strip, &unfolded);
     PaintTimeline(cr, lanes, nullptr, layout);
     cairo_destroy(cr);
     cairo_surface_flush(surface);
@@ -97,6 +97,28 @@ void TimelineStrip::Draw(int32_t windowWidth, int32_t newWindowHeight, uint32_t 
         const double column = std::floor(x);
         glRectd(column - 1.0, 0.0, column + 1.0, height);
     }
+}
+
+void TimelineStrip::ToggleTracksAt(int32_t x, int32_t y)
+{
+    std::optional<int32_t> slot;
+    const double row = y - (windowHeight - layout.height);
+    for (size_t i = 0; drawn && x >= 0 && i < layout.effects.size() && i < lanes.effects.size(); ++i) {
+        const SlotRows& rows = layout.effects[i];
+        if (row >= rows.lane.top && row < (rows.tracks.empty() ? rows.lane.bottom : rows.tracks.back().bottom))
+            slot = lanes.effects[i].slot;
+    }
+    for (size_t i = 0; !slot && i < lanes.effects.size(); ++i)
+        if (lanes.effects[i].name == "heart")
+            slot = lanes.effects[i].slot;
+    if (!slot)
+        return;
+    const auto open = std::find(unfolded.begin(), unfolded.end(), *slot);
+    if (open != unfolded.end())
+        unfolded.erase(open);
+    else
+        unfolded.push_back(*slot);
+    stale = true;
 }
 
 std::optional<uint32_t> TimelineStrip::TimeAt(int32_t x, int32_t y) const

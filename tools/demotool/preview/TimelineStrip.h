@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 typedef struct _cairo_surface cairo_surface_t;
 
@@ -13,7 +14,9 @@ typedef struct _cairo_surface cairo_surface_t;
 // the band is painted again only then (with cairo, into memory) and uploaded
 // into a texture of its own; every frame costs one textured quad and the
 // playhead line. Drawing saves and restores all the GL state it touches, and
-// draws nothing above the band.
+// draws nothing above the band. Slots start folded, their parameter tracks
+// drawn in their one lane, so the band stays thin; the author unfolds the
+// ones to look at.
 class TimelineStrip {
 public:
     static constexpr int32_t kPositionsShown = 16;
@@ -37,6 +40,11 @@ public:
 
     // Draws the band into the bottom rows of a window of that size.
     void Draw(int32_t windowWidth, int32_t windowHeight, uint32_t playhead);
+    // Unfolds the tracks of the slot under a window pixel, or folds them when
+    // they are open; off the band's slots, the heart's. Shown from the next Draw.
+    void ToggleTracksAt(int32_t x, int32_t y);
+    const std::vector<int32_t>& Unfolded() const { return unfolded; }
+
     // The show time under a window pixel (x right, y down from the top, as
     // mouse events give them) on the band's lanes as last drawn; nothing
     // off the band or on its names.
@@ -46,6 +54,7 @@ private:
     void Repaint(int32_t width, int32_t height, TimeSpan shown);
 
     TimelineLanes lanes;
+    std::vector<int32_t> unfolded; // slots
     TimelineLayout layout{};
     int32_t windowHeight = 0;
     bool stale = true;

@@ -3,11 +3,13 @@
 #include "platform/FileRead.h"
 #include "tools/demotool/script/StartUpNeeds.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 bool RecordingTimelineHost::LoadImage(ImageRegistry*, const std::string& handle, const std::string& path,
                                       int32_t wrapMode)
@@ -50,8 +52,25 @@ bool ScriptSession::Load(const char* path)
                      std::strerror(errno));
         return false;
     }
+    // Split as the timeline splits: the text ends at a Ctrl-Z, CR LF is a line end.
+    std::string_view text(bytes.data(), std::min(bytes.find('\x1a'), bytes.size()));
+    while (!text.empty()) {
+        const size_t end = std::min(text.find('\n'), text.size());
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        rawLines.emplace_back(line);
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    tempos.push_back({0, timeline->MsPerBeat(), timeline->MsPerPosition()});
     ok = timeline->LoadFromMemory(bytes.data(), bytes.size(), nullptr);
     return true;
+}
+
+const std::string& ScriptSession::RawLine(int32_t line) const
+{
+    static const std::string none;
+    return line >= 1 && size_t(line) <= rawLines.size() ? rawLines[size_t(line) - 1] : none;
 }
 
 bool ScriptSession::LoadShow(const char* path)
@@ -82,6 +101,8 @@ void ScriptSession::Progress()
 {
     ++linesRead;
     eventLines.resize(static_cast<size_t>(timeline->EventCount()), linesRead);
+    if (timeline->MsPerBeat() != tempos.back().msPerBeat || timeline->MsPerPosition() != tempos.back().msPerPosition)
+        tempos.push_back({linesRead, timeline->MsPerBeat(), timeline->MsPerPosition()});
 }
 
 std::string JsonString(const std::string& text)

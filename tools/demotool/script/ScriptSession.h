@@ -22,6 +22,14 @@ struct PictureLoad {
     int32_t wrapMode;
 };
 
+// The tempo in force from a line on: a LoadMusic changes how every later
+// line's #P.B times read.
+struct TempoLine {
+    int32_t line; // 0 for the default the script starts with
+    double msPerBeat;
+    double msPerPosition;
+};
+
 struct MusicLoad {
     int32_t line;
     std::string path;
@@ -62,6 +70,9 @@ public:
     Timeline& GetTimeline() { return *timeline; }
     const RecordingTimelineHost& Host() const { return host; }
     int32_t LineOfEvent(int32_t index) const { return eventLines[index]; }
+    // A line as the file holds it, before defines are replaced; empty past the text.
+    const std::string& RawLine(int32_t line) const;
+    const std::vector<TempoLine>& Tempos() const { return tempos; }
 
 private:
     void Progress() override;
@@ -70,6 +81,8 @@ private:
     RecordingTimelineHost host;
     std::unique_ptr<Timeline> timeline;
     std::vector<int32_t> eventLines;
+    std::vector<std::string> rawLines;
+    std::vector<TempoLine> tempos;
     int32_t linesRead = 0;
     bool ok = false;
 };

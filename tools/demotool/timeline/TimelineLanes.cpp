@@ -3,6 +3,8 @@
 #include "app/ShowLineup.h"
 #include "demo/EffectParams.h"
 #include "demo/Timeline.h"
+#include "effects/EffectParameters.h"
+#include "tools/demotool/script/ScriptSession.h"
 
 #include <algorithm>
 #include <cmath>
@@ -42,15 +44,25 @@ bool IsRunningFlag(const TimelineEvent& event)
     return event.kind == EventKind::Set && event.valueType == ValueType::Bool && event.index == kRunningFlag;
 }
 
-std::string ValueText(const TimelineEvent& event)
+std::string NumberText(ValueType type, double value)
 {
     char text[32];
-    switch (event.valueType) {
-    case ValueType::Dbl: std::snprintf(text, sizeof text, "%g", event.dblValue); break;
-    case ValueType::Lng: std::snprintf(text, sizeof text, "%d", event.lngValue); break;
-    case ValueType::Bool: return event.boolValue ? "true" : "false";
+    switch (type) {
+    case ValueType::Dbl: std::snprintf(text, sizeof text, "%g", value); break;
+    case ValueType::Lng: std::snprintf(text, sizeof text, "%d", int32_t(value)); break;
+    case ValueType::Bool: return value != 0.0 ? "true" : "false";
     }
     return text;
+}
+
+const char* TypeWord(ValueType type)
+{
+    return type == ValueType::Dbl ? "dbl" : type == ValueType::Lng ? "lng" : "bool";
+}
+
+ParamKind KindOf(ValueType type)
+{
+    return type == ValueType::Dbl ? ParamKind::Dbl : type == ValueType::Lng ? ParamKind::Lng : ParamKind::Flag;
 }
 
 EffectLane& LaneOf(std::vector<EffectLane>& lanes, int32_t slot)
@@ -60,17 +72,87 @@ EffectLane& LaneOf(std::vector<EffectLane>& lanes, int32_t slot)
             return lane;
     const char* name = ShowLineup::SlotName(slot);
     // The player has no effect there: its events change a block nobody reads.
-    lanes.push_back({slot, name ? name : "no effect", {}, {}, {}, {}});
+    lanes.push_back({slot, name ? name : "no effect", {}, {}});
     return lanes.back();
 }
 
-LaneFade FadeOf(const TimelineEvent& event)
+ParameterTrack& TrackOf(EffectLane& lane, ValueType type, int32_t index)
+{
+    for (ParameterTrack& track : lane.tracks)
+        if (track.type == type && track.index == index)
+            return track;
+    const EffectParameter* known = FindEffectParameter(lane.slot, KindOf(type), index);
+    lane.tracks.push_back({type, index, std::string(TypeWord(type)) + "." + std::to_string(index),
+                           known ? known->name : "", known != nullptr, {}, {}, {}, {}});
+    return lane.tracks.back();
+}
+
+// The words of an event's line as written, from its command on: the
+// identifier and values before defines replace them.
+std::vector<std::string> CommandWords(const std::string& line)
+{
+    std::vector<std::string> words;
+    size_t at = 0;
+    while (at < line.size()) {
+        const size_t start = line.find_first_not_of(" \t", at);
+        if (start == std::string::npos)
+            break;
+        const size_t end = std::min(line.find_first_of(" \t", start), line.size());
+        std::string word = line.substr(start, end - start);
+        if (!words.empty() || word == "Set" || word == "Fade" || word == "Trig")
+            words.push_back(std::move(word));
+        at = end;
+    }
+    return words;
+}
+
+// What a line's words tell of names: a define in the identifier that stands
+// for the parameter ("Define @speed=dbl.3"), and defines written as values
+// (at the word numbers given), which name that number wherever this
+// parameter takes it.
+void TakeNames(ParameterTrack& track, const std::map<std::string, std::string>& defines,
+               const std::vector<std::string>& words, std::initializer_list<std::pair<size_t, double>> values)
+{
+    if (words.size() < 2)
+        return;
+    for (const auto& [name, value] : defines)
+        if (track.name.empty() && words[1].find(name) != std::string::npos &&
+            (value == track.parameter || value.ends_with("." + track.parameter)))
+            track.name = name;
+    for (const auto& [at, value] : values)
+        if (at < words.size() && defines.count(words[at]))
+            track.valueNames[NumberText(track.type, value)] = words[at];
+}
+
+TrackFade FadeOf(const TimelineEvent& event)
 {
     // A fade of no length jumps straight to its value (the reader stores
     // that value in place of a rate).
     const uint32_t duration = event.end - event.start;
     const double to = duration == 0 ? event.dblValue : event.fadeFrom + event.dblValue * double(duration);
-    return {{event.start, event.end}, event.index, event.fadeFrom, to};
+    return {{event.start, event.end}, event.fadeFrom, to, "", ""};
+}
+
+// Where each tempo takes over: from the earliest moment that a line read at
+// it names (a tempo no event was read at draws nothing).
+std::vector<TempoRun> TempoRuns(ScriptSession& session)
+{
+    const Timeline& timeline = session.GetTimeline();
+    std::vector<TempoRun> runs;
+    for (const TempoLine& tempo : session.Tempos()) {
+        uint32_t start = tempo.line == 0 ? 0 : UINT32_MAX;
+        for (int32_t i = 0; i < timeline.EventCount() && tempo.line != 0; ++i)
+            if (session.LineOfEvent(i) > tempo.line && Fires(timeline.Events()[i]))
+                start = std::min(start, timeline.Events()[i].start);
+        if (start == UINT32_MAX)
+            continue;
+        if (!runs.empty())
+            start = std::max(start, runs.back().start);
+        if (!runs.empty() && runs.back().start == start)
+            runs.pop_back();
+        runs.push_back({start, tempo.msPerBeat, tempo.msPerPosition});
+    }
+    return runs;
 }
 
 // The running flag's on and off Sets, in firing order (script order within
@@ -165,8 +247,43 @@ std::vector<DeliveredStep> PlaySteps(Timeline& timeline, uint32_t length)
 
 } // namespace
 
-TimelineLanes BuildTimelineLanes(Timeline& timeline)
+double ParameterTrack::ValueAt(uint32_t time) const
 {
+    // As playback has it: the last write (a Set, or a fade's start writing
+    // its from value), plus what every fade running since adds at its rate,
+    // so that a Set in the middle of a fade is faded on from there.
+    double value = 0.0;
+    uint32_t since = 0;
+    for (const TrackKey& key : keys)
+        if (key.time <= time && key.time >= since) {
+            value = key.value;
+            since = key.time;
+        }
+    for (const TrackFade& fade : fades)
+        if (fade.span.start <= time && fade.span.start >= since) {
+            // A fade of no length writes its to value at once.
+            value = fade.span.end == fade.span.start ? fade.to : fade.from;
+            since = fade.span.start;
+        }
+    for (const TrackFade& fade : fades) {
+        const uint32_t from = std::max(since, fade.span.start), to = std::min(time, fade.span.end);
+        // Only where it runs: a fade between infinities has no finite rate.
+        if (to > from)
+            value += (fade.to - fade.from) * double(to - from) / double(fade.span.end - fade.span.start);
+    }
+    return value;
+}
+
+std::string ParameterTrack::Text(double value) const
+{
+    const std::string number = NumberText(type, value);
+    const auto named = valueNames.find(number);
+    return named != valueNames.end() ? named->second : number;
+}
+
+TimelineLanes BuildTimelineLanes(ScriptSession& session)
+{
+    Timeline& timeline = session.GetTimeline();
     TimelineLanes lanes;
     lanes.startTime = timeline.StartTime();
     lanes.hasEnd = timeline.EndTime() != Timeline::kNoTime;
@@ -174,28 +291,54 @@ TimelineLanes BuildTimelineLanes(Timeline& timeline)
     lanes.length = ShowLength(timeline);
     lanes.msPerBeat = timeline.MsPerBeat();
     lanes.msPerPosition = timeline.MsPerPosition();
+    lanes.tempos = TempoRuns(session);
 
     for (int32_t i = 0; i < timeline.EventCount(); ++i) {
         const TimelineEvent& event = timeline.Events()[i];
         if (event.kind == EventKind::PatternSwitch || !Fires(event) || !InBlock(event))
             continue;
         EffectLane& lane = LaneOf(lanes.effects, event.effect);
-        if (event.kind == EventKind::Set && !IsRunningFlag(event))
-            lane.sets.push_back({event.start, event.valueType, event.index, ValueText(event)});
-        else if (event.kind == EventKind::Fade && event.valueType == ValueType::Dbl)
-            lane.fades.push_back(FadeOf(event));
-        else if (event.kind == EventKind::Trigger)
-            lane.triggers.push_back({event.start, event.index});
+        if (IsRunningFlag(event))
+            continue;
+        const std::vector<std::string> words = CommandWords(session.RawLine(session.LineOfEvent(i)));
+        if (event.kind == EventKind::Set) {
+            const double value = event.valueType == ValueType::Dbl   ? event.dblValue
+                                 : event.valueType == ValueType::Lng ? double(event.lngValue)
+                                                                     : double(event.boolValue);
+            ParameterTrack& track = TrackOf(lane, event.valueType, event.index);
+            track.keys.push_back({event.start, value, ""});
+            TakeNames(track, timeline.Defines(), words, {{2, value}});
+        } else if (event.kind == EventKind::Fade && event.valueType == ValueType::Dbl) {
+            ParameterTrack& track = TrackOf(lane, ValueType::Dbl, event.index);
+            track.fades.push_back(FadeOf(event));
+            TakeNames(track, timeline.Defines(), words, {{3, track.fades.back().from}, {5, track.fades.back().to}});
+        } else if (event.kind == EventKind::Trigger) {
+            ParameterTrack& track = TrackOf(lane, ValueType::Bool, event.index);
+            track.triggers.push_back(event.start);
+            TakeNames(track, timeline.Defines(), words, {});
+        }
     }
     std::sort(lanes.effects.begin(), lanes.effects.end(),
               [](const EffectLane& a, const EffectLane& b) { return a.slot < b.slot; });
     for (EffectLane& lane : lanes.effects) {
         lane.running = RunningSpans(timeline, lane.slot, lanes.length);
-        auto byTime = [](const auto& a, const auto& b) { return a.time < b.time; };
-        std::stable_sort(lane.sets.begin(), lane.sets.end(), byTime);
-        std::stable_sort(lane.triggers.begin(), lane.triggers.end(), byTime);
-        std::stable_sort(lane.fades.begin(), lane.fades.end(),
-                         [](const LaneFade& a, const LaneFade& b) { return a.span.start < b.span.start; });
+        std::sort(lane.tracks.begin(), lane.tracks.end(), [](const ParameterTrack& a, const ParameterTrack& b) {
+            return a.type != b.type ? a.type < b.type : a.index < b.index;
+        });
+        for (ParameterTrack& track : lane.tracks) {
+            std::stable_sort(track.keys.begin(), track.keys.end(),
+                             [](const TrackKey& a, const TrackKey& b) { return a.time < b.time; });
+            std::stable_sort(track.fades.begin(), track.fades.end(),
+                             [](const TrackFade& a, const TrackFade& b) { return a.span.start < b.span.start; });
+            std::sort(track.triggers.begin(), track.triggers.end());
+            // Named only now: a define may name a value on a line below its first Set.
+            for (TrackKey& key : track.keys)
+                key.text = track.Text(key.value);
+            for (TrackFade& fade : track.fades) {
+                fade.fromText = track.Text(fade.from);
+                fade.toText = track.Text(fade.to);
+            }
+        }
     }
     lanes.patterns = PatternRuns(timeline, lanes.length);
     lanes.steps = PlaySteps(timeline, lanes.length);

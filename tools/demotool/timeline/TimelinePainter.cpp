@@ -6,9 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <map>
 #include <string>
 
 namespace {
@@ -32,6 +29,8 @@ constexpr Colour kEnd{0.95, 0.35, 0.35};
 constexpr Colour kStar{1.0, 0.62, 0.30};
 constexpr Colour kCross{0.40, 0.85, 0.95};
 constexpr Colour kOtherStep{0.75, 0.75, 0.75};
+constexpr Colour kTrackRow{0.071, 0.078, 0.094};
+constexpr Colour kTempo{0.80, 0.55, 1.0};
 
 // One hue per slot of the lineup, so a lane keeps its colour in every picture.
 Colour SlotColour(int32_t slot)
@@ -49,11 +48,14 @@ struct Metrics {
     double ruler;
     double font;
     double smallFont;
+    double lane;  // the least height of a lane
+    double track; // the least height of a track row
 };
 
 Metrics MetricsOf(TimelineStyle style)
 {
-    return style == TimelineStyle::Picture ? Metrics{128.0, 22.0, 13.0, 10.0} : Metrics{92.0, 14.0, 10.0, 9.0};
+    return style == TimelineStyle::Picture ? Metrics{150.0, 22.0, 13.0, 10.0, 30.0, 26.0}
+                                           : Metrics{92.0, 14.0, 10.0, 9.0, 14.0, 14.0};
 }
 
 void SetColour(cairo_t* cr, Colour c, double alpha = 1.0)
@@ -114,7 +116,7 @@ int32_t LabelStep(double pixelsPerPosition, double minimumGap)
 // Goto and End: a line through every lane and the name in the ruler.
 struct Mark {
     uint32_t time;
-    const char* name;
+    std::string name;
     Colour colour;
     double textLeft = 0.0;
     double textRight = 0.0; // equal to textLeft when the mark is off the picture
@@ -127,6 +129,10 @@ std::vector<Mark> PlaceMarks(cairo_t* cr, const TimelineLanes& lanes, const Time
         marks.push_back({lanes.startTime, "Goto", kGoto});
     if (lanes.hasEnd)
         marks.push_back({lanes.endTime, "End", kEnd});
+    for (size_t i = 1; i < lanes.tempos.size(); ++i)
+        marks.push_back({lanes.tempos[i].start,
+                         std::to_string(std::lround(60000.0 / std::max(lanes.tempos[i].msPerBeat, 1.0))) + " BPM",
+                         kTempo});
     for (Mark& mark : marks) {
         const double x = layout.axis.XOf(mark.time);
         if (x < layout.axis.left - 0.5 || x > layout.axis.right + 0.5)
@@ -157,28 +163,30 @@ void PaintMarks(cairo_t* cr, const TimelineLayout& layout, const std::vector<Mar
     }
 }
 
-void PaintGrid(cairo_t* cr, const TimelineLanes& lanes, const TimelineLayout& layout, const Metrics& metrics,
-               const std::vector<Mark>& marks)
+// The grid of one tempo over [start, end): beats and positions counted from
+// the show's start at that tempo, as the lines read at it count them.
+void PaintTempoGrid(cairo_t* cr, const TempoRun& tempo, uint32_t start, uint32_t end, const TimelineLayout& layout,
+                    const Metrics& metrics, const std::vector<Mark>& marks)
 {
     const TimeAxis& axis = layout.axis;
     const double pixelsPerMs = (axis.right - axis.left) / double(axis.to - axis.from);
-    const double perBeat = lanes.msPerBeat * pixelsPerMs;
-    const double perPosition = lanes.msPerPosition * pixelsPerMs;
+    const double perBeat = tempo.msPerBeat * pixelsPerMs;
+    const double perPosition = tempo.msPerPosition * pixelsPerMs;
     if (perBeat <= 0.0 || perPosition <= 0.0)
         return;
     const int32_t labelStep = LabelStep(perPosition, metrics.font * 3.2);
     // Lines for every position once they are apart enough, else only at labels.
     const int32_t lineStep = perPosition >= 5.0 ? 1 : labelStep;
     const double top = Top(layout), bottom = Bottom(layout);
+    const double from = std::max(axis.from, start), to = std::min(double(axis.to), double(end) - 0.5);
 
     if (perBeat >= 6.0) {
         // Zoomed in far enough, beats are named too ("#47.2").
         const bool named = perBeat >= metrics.smallFont * 5.0;
-        const int64_t beatsPerPosition = std::max<int64_t>(1, std::llround(lanes.msPerPosition / lanes.msPerBeat));
+        const int64_t beatsPerPosition = std::max<int64_t>(1, std::llround(tempo.msPerPosition / tempo.msPerBeat));
         cairo_set_font_size(cr, metrics.smallFont);
-        const auto first = int64_t(std::floor(axis.from / lanes.msPerBeat));
-        for (int64_t beat = first; beat * lanes.msPerBeat <= axis.to; ++beat) {
-            const double x = axis.XOf(uint32_t(std::max(0.0, beat * lanes.msPerBeat)));
+        for (auto beat = int64_t(std::ceil(from / tempo.msPerBeat)); beat * tempo.msPerBeat <= to; ++beat) {
+            const double x = axis.XOf(uint32_t(std::max(0.0, beat * tempo.msPerBeat)));
             VerticalLine(cr, x, top, bottom, kGrid, 0.25);
             const std::string name =
                 "#" + std::to_string(beat / beatsPerPosition) + "." + std::to_string(beat % beatsPerPosition);
@@ -188,11 +196,11 @@ void PaintGrid(cairo_t* cr, const TimelineLanes& lanes, const TimelineLayout& la
         }
     }
     cairo_set_font_size(cr, metrics.font);
-    const auto first = int64_t(std::floor(axis.from / lanes.msPerPosition));
-    for (int64_t position = first; position * lanes.msPerPosition <= axis.to; ++position) {
+    for (auto position = int64_t(std::ceil(from / tempo.msPerPosition)); position * tempo.msPerPosition <= to;
+         ++position) {
         if (position % lineStep != 0)
             continue;
-        const double x = axis.XOf(uint32_t(std::max(0.0, position * lanes.msPerPosition)));
+        const double x = axis.XOf(uint32_t(std::max(0.0, position * tempo.msPerPosition)));
         if (x < axis.left - 0.5)
             continue;
         const bool labelled = position % labelStep == 0;
@@ -200,6 +208,18 @@ void PaintGrid(cairo_t* cr, const TimelineLanes& lanes, const TimelineLayout& la
         const std::string name = "#" + std::to_string(position);
         if (labelled && !HitsMark(marks, x, x + TextWidth(cr, name) + 3.0))
             Text(cr, std::floor(x) + 3.0, layout.ruler.bottom - 5.0, name, kDimText);
+    }
+}
+
+void PaintGrid(cairo_t* cr, const TimelineLanes& lanes, const TimelineLayout& layout, const Metrics& metrics,
+               const std::vector<Mark>& marks)
+{
+    const std::vector<TempoRun> only{{0, lanes.msPerBeat, lanes.msPerPosition}};
+    const std::vector<TempoRun>& tempos = lanes.tempos.empty() ? only : lanes.tempos;
+    for (size_t i = 0; i < tempos.size(); ++i) {
+        const uint32_t end = i + 1 < tempos.size() ? tempos[i + 1].start : UINT32_MAX;
+        if (end > layout.axis.from && tempos[i].start <= layout.axis.to)
+            PaintTempoGrid(cr, tempos[i], tempos[i].start, end, layout, metrics, marks);
     }
 }
 
@@ -219,16 +239,24 @@ void PaintMusic(cairo_t* cr, const MusicEnvelope& music, const TimelineLayout& l
     }
 }
 
-// Fades and dbl sets of one parameter share a scale, from its lowest to its
-// highest value (0 included, so a fade to 0 reaches the lane's floor).
+// A track's values from its lowest to its highest (0 included, where every
+// parameter starts), so a ramp from 2.5 to -1 spans the row as it should.
 struct ValueRange {
     double low = 0.0;
     double high = 0.0;
+
+    void Take(double value)
+    {
+        if (!std::isfinite(value))
+            return;
+        low = std::min(low, value);
+        high = std::max(high, value);
+    }
     double Unit(double value) const
     {
         // A script may fade from or to an infinity (a literal like 1e400),
-        // or between two, which ends in NaN: drawn at the lane's top, floor
-        // or middle, the ramp's edge dashed.
+        // or between two, which ends in NaN: drawn at the row's top, floor
+        // or middle.
         if (std::isnan(value))
             return 0.5;
         if (std::isinf(value))
@@ -237,24 +265,18 @@ struct ValueRange {
     }
 };
 
-std::map<int32_t, ValueRange> FadeRanges(const EffectLane& lane)
+ValueRange RangeOf(const ParameterTrack& track)
 {
-    std::map<int32_t, ValueRange> ranges;
-    auto take = [&](int32_t index, double value) {
-        ValueRange& range = ranges[index];
-        if (!std::isfinite(value))
-            return;
-        range.low = std::min(range.low, value);
-        range.high = std::max(range.high, value);
-    };
-    for (const LaneFade& fade : lane.fades) {
-        take(fade.index, fade.from);
-        take(fade.index, fade.to);
+    ValueRange range;
+    if (track.type == ValueType::Bool)
+        range.Take(1.0);
+    for (const TrackKey& key : track.keys)
+        range.Take(key.value);
+    for (const TrackFade& fade : track.fades) {
+        range.Take(fade.from);
+        range.Take(fade.to);
     }
-    for (const LaneSet& set : lane.sets)
-        if (set.type == ValueType::Dbl && ranges.count(set.index))
-            take(set.index, std::atof(set.value.c_str()));
-    return ranges;
+    return range;
 }
 
 void PaintRunning(cairo_t* cr, const EffectLane& lane, const LaneRow& row, const TimeAxis& axis)
@@ -267,56 +289,73 @@ void PaintRunning(cairo_t* cr, const EffectLane& lane, const LaneRow& row, const
     }
 }
 
-void PaintFades(cairo_t* cr, const EffectLane& lane, const LaneRow& row, const TimeAxis& axis)
+struct Label {
+    double x;
+    std::string text;
+    Colour colour;
+};
+
+// Left to right, each label where it clears the one written before; one that
+// does not is counted onto that one as "+N", so none goes missing unmarked.
+// Labels off the picture are left out: the value in force at its left edge
+// stands for those before it.
+void PaintLabels(cairo_t* cr, std::vector<Label> labels, double baseline, double fontHeight, const TimeAxis& axis)
 {
-    const auto ranges = FadeRanges(lane);
-    const Colour colour = SlotColour(lane.slot);
-    const double floor = row.bottom - 5.0;
-    const double height = (row.bottom - row.top) * 0.62;
-    for (const LaneFade& fade : lane.fades) {
-        const ValueRange& range = ranges.at(fade.index);
-        const double x0 = axis.XOf(fade.span.start), x1 = std::max(axis.XOf(fade.span.end), x0 + 1.0);
-        const double y0 = floor - range.Unit(fade.from) * height;
-        const double y1 = floor - range.Unit(fade.to) * height;
-        cairo_move_to(cr, x0, floor);
-        cairo_line_to(cr, x0, y0);
-        cairo_line_to(cr, x1, y1);
-        cairo_line_to(cr, x1, floor);
-        cairo_close_path(cr);
-        SetColour(cr, colour, 0.55);
-        cairo_fill(cr);
-        cairo_move_to(cr, x0, y0);
-        cairo_line_to(cr, x1, y1);
-        cairo_set_line_width(cr, 1.5);
-        SetColour(cr, {1.0, 1.0, 1.0}, 0.85);
-        const double dash[] = {3.0, 3.0};
-        cairo_set_dash(cr, dash, std::isfinite(fade.from) && std::isfinite(fade.to) ? 0 : 2, 0.0);
-        cairo_stroke(cr);
-        cairo_set_dash(cr, nullptr, 0, 0.0);
+    std::stable_sort(labels.begin(), labels.end(), [](const Label& a, const Label& b) { return a.x < b.x; });
+    struct Shown {
+        const Label* label;
+        int32_t hidden;
+        std::string Text() const { return label->text + (hidden ? " +" + std::to_string(hidden) : ""); }
+    };
+    std::vector<Shown> shown;
+    for (const Label& label : labels) {
+        if (label.x < axis.left - 0.5 || label.x > axis.right)
+            continue;
+        const bool clashes =
+            !shown.empty() && label.x < shown.back().label->x + TextWidth(cr, shown.back().Text()) + 6.0;
+        // The same words again (a fade from the value just set) say nothing new.
+        if (clashes && label.text == shown.back().label->text)
+            continue;
+        if (clashes)
+            ++shown.back().hidden;
+        else
+            shown.push_back({&label, 0});
+    }
+    // On a patch of their own, so that later ticks do not run through them.
+    for (const Shown& label : shown) {
+        const double x = std::floor(label.label->x) + 2.0;
+        FillRect(cr, x, baseline - fontHeight + 1.0, x + TextWidth(cr, label.Text()) + 2.0, baseline + 2.0, kTrackRow,
+                 0.85);
+        Text(cr, x + 1.0, baseline, label.Text(), label.label->colour);
     }
 }
 
-// Ticks from the top of the lane; a value is written beside its tick when it
-// fits before the next one.
-void PaintSets(cairo_t* cr, const EffectLane& lane, const LaneRow& row, const TimeAxis& axis,
-               const Metrics& metrics)
+// The value as a line across the row, one sample a pixel column: steps at
+// Sets, ramps over fades, on the track's own scale.
+void PaintCurve(cairo_t* cr, const ParameterTrack& track, double top, double bottom, const TimeAxis& axis,
+                Colour colour)
 {
-    cairo_set_font_size(cr, metrics.smallFont);
-    const double tickBottom = row.top + (row.bottom - row.top) * 0.45;
-    for (size_t i = 0; i < lane.sets.size(); ++i) {
-        const LaneSet& set = lane.sets[i];
-        const double x = axis.XOf(set.time);
-        VerticalLine(cr, x, row.top + 1.0, tickBottom, kText, 0.9);
-        const double next = i + 1 < lane.sets.size() ? axis.XOf(lane.sets[i + 1].time) : axis.right;
-        if (TextWidth(cr, set.value) + 3.0 < next - x)
-            Text(cr, std::floor(x) + 3.0, row.top + metrics.smallFont + 1.0, set.value, kText);
-    }
+    const ValueRange range = RangeOf(track);
+    const auto y = [&](double value) { return bottom - range.Unit(value) * (bottom - top); };
+    const int32_t first = int32_t(std::floor(axis.left)), last = int32_t(std::ceil(axis.right));
+    cairo_move_to(cr, first, bottom);
+    for (int32_t x = first; x < last; ++x)
+        cairo_line_to(cr, x + 0.5, y(track.ValueAt(axis.TimeAt(x + 0.5))));
+    cairo_line_to(cr, last, bottom);
+    cairo_close_path(cr);
+    SetColour(cr, colour, 0.30);
+    cairo_fill(cr);
+    for (int32_t x = first; x < last; ++x)
+        cairo_line_to(cr, x + 0.5, y(track.ValueAt(axis.TimeAt(x + 0.5))));
+    cairo_set_line_width(cr, 1.5);
+    SetColour(cr, colour);
+    cairo_stroke(cr);
 }
 
-void PaintTriggers(cairo_t* cr, const EffectLane& lane, const LaneRow& row, const TimeAxis& axis)
+void PaintTriggers(cairo_t* cr, const std::vector<uint32_t>& triggers, const LaneRow& row, const TimeAxis& axis)
 {
-    for (const LaneTrigger& trigger : lane.triggers) {
-        const double x = std::floor(axis.XOf(trigger.time)) + 0.5;
+    for (const uint32_t time : triggers) {
+        const double x = std::floor(axis.XOf(time)) + 0.5;
         VerticalLine(cr, x, row.top + 1.0, row.bottom - 1.0, kTrigger, 0.9);
         SetColour(cr, kTrigger);
         cairo_move_to(cr, x - 4.0, row.top + 1.0);
@@ -325,6 +364,72 @@ void PaintTriggers(cairo_t* cr, const EffectLane& lane, const LaneRow& row, cons
         cairo_close_path(cr);
         cairo_fill(cr);
     }
+}
+
+// Ticks from the row's top at Sets and fade ends, and their labels: a Set's
+// value, a fade's values at both ends, each where it takes over.
+void KeyLabels(const ParameterTrack& track, const std::string& prefix, const LaneRow& row, const TimeAxis& axis,
+               cairo_t* cr, std::vector<Label>& labels)
+{
+    const double tickBottom = row.top + (row.bottom - row.top) * 0.45;
+    for (const TrackKey& key : track.keys) {
+        VerticalLine(cr, axis.XOf(key.time), row.top + 1.0, tickBottom, kText, 0.9);
+        labels.push_back({axis.XOf(key.time), prefix + key.text, kText});
+    }
+    for (const TrackFade& fade : track.fades) {
+        labels.push_back({axis.XOf(fade.span.start), prefix + fade.fromText, kText});
+        labels.push_back({axis.XOf(fade.span.end), prefix + fade.toText, kText});
+    }
+}
+
+void PaintTrack(cairo_t* cr, const ParameterTrack& track, int32_t slot, const LaneRow& row, const TimeAxis& axis,
+                const Metrics& metrics)
+{
+    cairo_set_font_size(cr, metrics.smallFont);
+    const double curveTop = row.top + std::min(metrics.smallFont + 3.0, (row.bottom - row.top) / 2.0);
+    PaintCurve(cr, track, curveTop, row.bottom - 2.0, axis, SlotColour(slot));
+    std::vector<Label> labels;
+    // Zoomed in, the value set before the picture's start is written at its
+    // left edge, unless something happens right there.
+    bool startsThere = track.keys.empty() && track.fades.empty();
+    for (const TrackKey& key : track.keys)
+        startsThere = startsThere || key.time == axis.from;
+    for (const TrackFade& fade : track.fades)
+        startsThere = startsThere || fade.span.start == axis.from || fade.span.end == axis.from;
+    if (axis.from > 0 && !startsThere)
+        labels.push_back({axis.left, "= " + track.Text(track.ValueAt(axis.from)), kDimText});
+    KeyLabels(track, "", row, axis, cr, labels);
+    PaintTriggers(cr, track.triggers, row, axis);
+    PaintLabels(cr, std::move(labels), row.top + metrics.smallFont, metrics.smallFont, axis);
+}
+
+// All tracks in the lane: each fade a ramp on its track's scale, each Set a
+// tick, labels named by parameter when there are several.
+void PaintFolded(cairo_t* cr, const EffectLane& lane, const LaneRow& row, const TimeAxis& axis,
+                 const Metrics& metrics)
+{
+    cairo_set_font_size(cr, metrics.smallFont);
+    const double floor = row.bottom - 5.0;
+    const double height = (row.bottom - row.top) * 0.62;
+    std::vector<Label> labels;
+    for (const ParameterTrack& track : lane.tracks) {
+        const ValueRange range = RangeOf(track);
+        for (const TrackFade& fade : track.fades) {
+            const double x0 = axis.XOf(fade.span.start), x1 = std::max(axis.XOf(fade.span.end), x0 + 1.0);
+            const double y0 = floor - range.Unit(fade.from) * height;
+            const double y1 = floor - range.Unit(fade.to) * height;
+            cairo_move_to(cr, x0, floor);
+            cairo_line_to(cr, x0, y0);
+            cairo_line_to(cr, x1, y1);
+            cairo_line_to(cr, x1, floor);
+            cairo_close_path(cr);
+            SetColour(cr, SlotColour(lane.slot), 0.55);
+            cairo_fill(cr);
+        }
+        KeyLabels(track, lane.tracks.size() > 1 ? track.parameter + "=" : "", row, axis, cr, labels);
+        PaintTriggers(cr, track.triggers, row, axis);
+    }
+    PaintLabels(cr, std::move(labels), row.top + metrics.smallFont + 1.0, metrics.smallFont, axis);
 }
 
 void PaintPatterns(cairo_t* cr, const TimelineLanes& lanes, const LaneRow& row, const TimeAxis& axis,
@@ -338,9 +443,11 @@ void PaintPatterns(cairo_t* cr, const TimelineLanes& lanes, const LaneRow& row, 
         if (run.pattern < 0)
             continue;
         FillRect(cr, x0, row.top + 1.0, x1, row.bottom - 1.0, i % 2 ? kStar : kCross, 0.10);
+        // A run that began before the picture is named at its left edge.
+        const double left = std::max(x0, axis.left);
         const std::string name = "P" + std::to_string(run.pattern);
-        if (TextWidth(cr, name) + 4.0 < x1 - x0)
-            Text(cr, std::floor(x0) + 3.0, row.top + metrics.smallFont + 1.0, name, kText);
+        if (TextWidth(cr, name) + 4.0 < x1 - left)
+            Text(cr, std::floor(left) + 3.0, row.top + metrics.smallFont + 1.0, name, kText);
     }
     const double height = row.bottom - row.top;
     const double radius = std::clamp(height / 12.0, 1.5, 3.0);
@@ -356,37 +463,33 @@ void PaintPatterns(cairo_t* cr, const TimelineLanes& lanes, const LaneRow& row, 
     }
 }
 
-std::string ParameterList(const EffectLane& lane)
-{
-    std::string list;
-    auto add = [&](const std::string& name) {
-        if (list.find(name) == std::string::npos && list.size() < 40)
-            list += (list.empty() ? "" : " ") + name;
-    };
-    for (const LaneSet& set : lane.sets)
-        add((set.type == ValueType::Dbl ? "dbl." : set.type == ValueType::Lng ? "lng." : "bool.") +
-            std::to_string(set.index));
-    for (const LaneFade& fade : lane.fades)
-        add("dbl." + std::to_string(fade.index));
-    return list;
-}
-
 void PaintNames(cairo_t* cr, const TimelineLanes& lanes, const TimelineLayout& layout, const Metrics& metrics)
 {
-    const bool picture = layout.style == TimelineStyle::Picture;
     for (size_t i = 0; i < lanes.effects.size(); ++i) {
         const EffectLane& lane = lanes.effects[i];
-        const LaneRow& row = layout.effects[i];
-        FillRect(cr, 0.0, row.top + 1.0, 4.0, row.bottom - 1.0, SlotColour(lane.slot));
+        const SlotRows& rows = layout.effects[i];
+        const LaneRow& row = rows.lane;
+        const double bottom = rows.tracks.empty() ? row.bottom : rows.tracks.back().bottom;
+        FillRect(cr, 0.0, row.top + 1.0, 4.0, bottom - 1.0, SlotColour(lane.slot));
         cairo_set_font_size(cr, metrics.font);
         const double middle = (row.top + row.bottom) / 2.0;
-        const std::string parameters = picture ? ParameterList(lane) : "";
-        const bool twoLines = !parameters.empty() && row.bottom - row.top >= metrics.font + metrics.smallFont + 8.0;
+        // A folded slot says what it holds.
+        const bool folded = rows.tracks.empty() && !lane.tracks.empty();
+        const bool twoLines = folded && row.bottom - row.top >= metrics.font + metrics.smallFont + 6.0;
         const double baseline = twoLines ? middle - 1.0 : middle + metrics.font * 0.35;
-        Text(cr, 9.0, baseline, std::to_string(lane.slot) + " " + lane.name, kText);
-        if (twoLines) {
-            cairo_set_font_size(cr, metrics.smallFont);
-            Text(cr, 9.0, baseline + metrics.smallFont + 3.0, parameters, kDimText);
+        std::string name = std::to_string(lane.slot) + " " + lane.name;
+        if (folded && !twoLines)
+            name += " +" + std::to_string(lane.tracks.size());
+        Text(cr, 9.0, baseline, name, kText);
+        cairo_set_font_size(cr, metrics.smallFont);
+        if (twoLines)
+            Text(cr, 9.0, baseline + metrics.smallFont + 3.0,
+                 std::to_string(lane.tracks.size()) + (lane.tracks.size() > 1 ? " tracks" : " track") + " folded",
+                 kDimText);
+        for (size_t t = 0; t < rows.tracks.size(); ++t) {
+            const LaneRow& track = rows.tracks[t];
+            Text(cr, 14.0, (track.top + track.bottom) / 2.0 + metrics.smallFont * 0.35, lane.tracks[t].Label(),
+                 kDimText);
         }
     }
     cairo_set_font_size(cr, metrics.font);
@@ -410,7 +513,7 @@ uint32_t TimeAxis::TimeAt(double x) const
 }
 
 TimelineLayout LayOutTimeline(const TimelineLanes& lanes, int32_t width, int32_t height, uint32_t from,
-                              uint32_t to, bool withMusic, TimelineStyle style)
+                              uint32_t to, bool withMusic, TimelineStyle style, const std::vector<int32_t>* unfold)
 {
     const Metrics metrics = MetricsOf(style);
     TimelineLayout layout{style, width, height, {from, std::max(to, from + 1), metrics.gutter, width - 6.0},
@@ -423,11 +526,37 @@ TimelineLayout LayOutTimeline(const TimelineLanes& lanes, int32_t width, int32_t
     } else {
         layout.music = {top, top};
     }
-    const double rows = double(lanes.effects.size() + 1);
-    const double rowHeight = (height - top - 2.0) / rows;
-    for (size_t i = 0; i < lanes.effects.size(); ++i)
-        layout.effects.push_back({std::floor(top + i * rowHeight), std::floor(top + (i + 1) * rowHeight)});
-    layout.pattern = {std::floor(top + lanes.effects.size() * rowHeight), std::floor(height - 2.0)};
+    // Tracks unfold, slot by slot, while every lane keeps its least height;
+    // then tracks grow to two and a half times their height at most and lanes
+    // share the rest.
+    const double room = height - top - 2.0;
+    const size_t slots = lanes.effects.size();
+    double needed = double(slots + 1) * metrics.lane;
+    size_t trackCount = 0;
+    std::vector<bool> open(slots, false);
+    for (size_t i = 0; i < slots; ++i) {
+        const EffectLane& lane = lanes.effects[i];
+        const bool asked = !unfold || std::find(unfold->begin(), unfold->end(), lane.slot) != unfold->end();
+        const double more = double(lane.tracks.size()) * metrics.track;
+        if (asked && !lane.tracks.empty() && needed + more <= room) {
+            open[i] = true;
+            needed += more;
+            trackCount += lane.tracks.size();
+        }
+    }
+    // Whole pixels, so that every track of a picture has the same height.
+    const double trackHeight = std::floor(std::min(metrics.track * 2.5, metrics.track * room / needed));
+    const double laneHeight = (room - double(trackCount) * trackHeight) / double(slots + 1);
+    for (size_t i = 0; i < slots; ++i) {
+        SlotRows rows{{std::floor(top), std::floor(top + laneHeight)}, {}};
+        top = rows.lane.bottom;
+        for (size_t t = 0; open[i] && t < lanes.effects[i].tracks.size(); ++t) {
+            rows.tracks.push_back({top, top + trackHeight});
+            top += trackHeight;
+        }
+        layout.effects.push_back(std::move(rows));
+    }
+    layout.pattern = {std::floor(top), std::floor(height - 2.0)};
     return layout;
 }
 
@@ -438,9 +567,14 @@ void PaintTimeline(cairo_t* cr, const TimelineLanes& lanes, const MusicEnvelope*
     cairo_save(cr);
     cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     FillRect(cr, 0.0, 0.0, layout.width, layout.height, kBackground);
-    for (size_t i = 0; i < layout.effects.size(); ++i)
-        FillRect(cr, axis.left, layout.effects[i].top, axis.right, layout.effects[i].bottom,
-                 i % 2 ? kRowDark : kRowLight);
+    for (size_t i = 0; i < layout.effects.size(); ++i) {
+        const SlotRows& rows = layout.effects[i];
+        FillRect(cr, axis.left, rows.lane.top, axis.right, rows.lane.bottom, i % 2 ? kRowDark : kRowLight);
+        for (const LaneRow& track : rows.tracks) {
+            FillRect(cr, axis.left, track.top, axis.right, track.bottom, kTrackRow);
+            FillRect(cr, axis.left, track.top, axis.right, track.top + 1.0, kGutter);
+        }
+    }
     FillRect(cr, axis.left, layout.pattern.top, axis.right, layout.pattern.bottom,
              layout.effects.size() % 2 ? kRowDark : kRowLight);
 
@@ -456,10 +590,12 @@ void PaintTimeline(cairo_t* cr, const TimelineLanes& lanes, const MusicEnvelope*
         PaintMusic(cr, *music, layout);
     for (size_t i = 0; i < lanes.effects.size(); ++i) {
         const EffectLane& lane = lanes.effects[i];
-        PaintRunning(cr, lane, layout.effects[i], axis);
-        PaintFades(cr, lane, layout.effects[i], axis);
-        PaintSets(cr, lane, layout.effects[i], axis, metrics);
-        PaintTriggers(cr, lane, layout.effects[i], axis);
+        const SlotRows& rows = layout.effects[i];
+        PaintRunning(cr, lane, rows.lane, axis);
+        if (rows.tracks.empty())
+            PaintFolded(cr, lane, rows.lane, axis, metrics);
+        for (size_t t = 0; t < rows.tracks.size(); ++t)
+            PaintTrack(cr, lane.tracks[t], lane.slot, rows.tracks[t], axis, metrics);
     }
     PaintPatterns(cr, lanes, layout.pattern, axis, metrics);
     cairo_set_font_size(cr, metrics.font);

@@ -32,7 +32,15 @@ enum class TimelineStyle {
     Strip,   // a thin band under a running show
 };
 
-// Where each part of a timeline picture goes. Lanes are stacked in the order
+// An effect slot's rows: its lane, with the running bar, and under it a row
+// per parameter track when unfolded. A folded slot draws its tracks' keys,
+// fades and triggers in the lane itself.
+struct SlotRows {
+    LaneRow lane;
+    std::vector<LaneRow> tracks; // one per EffectLane::tracks entry, or none when folded
+};
+
+// Where each part of a timeline picture goes. Slots are stacked in the order
 // of TimelineLanes::effects, then the pattern lane.
 struct TimelineLayout {
     TimelineStyle style;
@@ -41,12 +49,15 @@ struct TimelineLayout {
     TimeAxis axis;
     LaneRow ruler; // position labels
     LaneRow music; // top == bottom without music
-    std::vector<LaneRow> effects;
+    std::vector<SlotRows> effects;
     LaneRow pattern;
 };
 
+// Slots in `unfold` (all of them when it is null) get rows for their tracks,
+// in slot order, as long as every row keeps a legible height; the rest fold.
 TimelineLayout LayOutTimeline(const TimelineLanes& lanes, int32_t width, int32_t height, uint32_t from,
-                              uint32_t to, bool withMusic, TimelineStyle style);
+                              uint32_t to, bool withMusic, TimelineStyle style,
+                              const std::vector<int32_t>* unfold = nullptr);
 
 // Paints the whole layout, every pixel of it, over whatever the surface held.
 // `music` may be null.
