@@ -21,7 +21,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -486,6 +488,64 @@ TEST_F(PreviewTest, SeekAndResumeLandWhereTheWholeShowIsInBlocksAndPicture)
     EXPECT_EQ(played.back()[3].dbl[1], -1.25);
     EXPECT_EQ(played.back()[9].lng[2], 7);
     EXPECT_GT(played.back()[40].dbl[9], 0.0);
+}
+
+TEST_F(PreviewTest, SeeksFromCheckpointsBothWaysLandWhereANewShowDoesUpToTheLastFrame)
+{
+    // Three objects for the heart to reveal on "*" steps; the camera wanders
+    // on random draws, the static and the wobble flash on every step.
+    ASSERT_TRUE(WriteFileBytes("data/3ds/cordel.3ds",
+                               MakeMeshFile({FileMaterial("shell")}, {MakeSquare("a", 0, 0, 0, 1, "shell"),
+                                                                      MakeSquare("b", 2, 1, 0, 1, "shell"),
+                                                                      MakeSquare("c", -2, 0, 1, 1, "shell")})));
+    WriteScript(kBusyShow + "#0.0 Set scene.1.RUN\n#0.0 Set scene.3.RUN\nEnd #12.0\n");
+    constexpr uint32_t kEnd = 12 * kMsPerPosition;
+    // Frames of a render: past #8.2's pattern switch, back before it, and
+    // back and forth elsewhere; then the end itself, cut short.
+    const std::vector<int> targets = {1000, 260, 600, 980, 940};
+    const auto frameTime = [](int frame) { return uint32_t(frame * 1000 / 60); };
+    const auto screen = [this] { return gl->ReadRgba(0, 0, 800, 600); };
+
+    // Drawing every frame takes too long here: each target is reached by a
+    // new show's fast-forward from the start, which lands where a drawn
+    // play does (the test above).
+    std::vector<uint32_t> times;
+    for (const int frame : targets)
+        times.push_back(frameTime(frame));
+    times.push_back(kEnd);
+    std::map<uint32_t, std::vector<uint8_t>> playedPictures;
+    std::map<uint32_t, Blocks> playedBlocks;
+    for (const uint32_t target : times) {
+        PreviewSession& preview = NewSession();
+        ASSERT_TRUE(preview.Start());
+        preview.SeekTo(target);
+        preview.Step(40, {});
+        ASSERT_EQ(preview.Time(), target);
+        playedPictures[target] = screen();
+        playedBlocks[target] = CurrentBlocks();
+    }
+    EXPECT_TRUE(session->IsAtEnd());
+
+    // Checkpoints from the seeks and from the time to spare while playing;
+    // the show plays a little after each landing, off the render's frames.
+    PreviewSession& preview = NewSession(60000, 2);
+    ASSERT_TRUE(preview.Start());
+    int64_t fastForwarded = 0;
+    for (const uint32_t target : times) {
+        preview.SeekTo(target);
+        preview.Step(40, {});
+        ASSERT_FALSE(preview.IsSeeking());
+        ASSERT_EQ(preview.Time(), target);
+        EXPECT_TRUE(screen() == playedPictures[target]) << "the picture at " << target << " ms differs";
+        EXPECT_TRUE(SameBlocks(CurrentBlocks(), playedBlocks[target])) << "the blocks at " << target << " ms differ";
+        // Going back, at most a second of show is played again.
+        if (target < frameTime(targets.front()))
+            EXPECT_LE(preview.FramesFastForwarded() - fastForwarded, 60);
+        fastForwarded = preview.FramesFastForwarded();
+        Steps(3, 50);
+    }
+    EXPECT_EQ(preview.BuildCount(), 1);
+    EXPECT_GE(preview.CheckpointCount(), 16u);
 }
 
 TEST_F(PreviewTest, ALongSeekGoesOnOverStepsWithItsProgressInTheTitle)
