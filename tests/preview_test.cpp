@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <map>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -546,6 +547,70 @@ TEST_F(PreviewTest, SeeksFromCheckpointsBothWaysLandWhereANewShowDoesUpToTheLast
     }
     EXPECT_EQ(preview.BuildCount(), 1);
     EXPECT_GE(preview.CheckpointCount(), 16u);
+}
+
+TEST_F(PreviewTest, AReloadKeepsTheCheckpointsBeforeItsFirstChangeAndLandsWhereANewShowDoes)
+{
+    const auto script = [](const std::string& tempo, const std::string& at10, const std::string& sixty) {
+        return ShowScript("Define SIXTY=" + sixty + "\nDefinePattern 0 x.*.\n#0.0 Set scene.3.RUN\n#1.0 UsePattern 0\n" +
+                          at10 + "SIXTY Set scene.3.dbl.1 2.5\n#65.0 Set scene.4.lng.0 1\n" + tempo);
+    };
+    constexpr uint32_t kPlayhead = 70 * kMsPerPosition;
+    const auto framesBetween = [](uint32_t from, uint32_t to) { return int64_t(to - from) * 60 / 1000; };
+    const auto screen = [this] { return gl->ReadRgba(0, 0, 800, 600); };
+    const auto setPicture = [&](Colour colour) {
+        ASSERT_TRUE(WriteSolidPng(Picture("pic1"), colour));
+        fs::last_write_time(Picture("pic1"), fs::file_time_type::clock::now() + std::chrono::seconds(++changes));
+    };
+    const std::string tempo = "LoadMusic track.wav 125 4\n";
+    const std::string at10 = "#10.0 Set scene.9.lng.2 7\n";
+    const std::string edited10 = "#10.0 Set scene.9.lng.2 8\n";
+    // The edits in turn: a define moves an event from #60 to #58, an event at
+    // #10 changes, the tempo changes, a picture changes.
+    const std::vector<std::string> scripts = {script(tempo, at10, "#58.0"), script(tempo, edited10, "#58.0"),
+                                              script("LoadMusic track.wav 126 4\n", edited10, "#58.0")};
+    const std::vector<uint32_t> validUpTo = {58 * kMsPerPosition, 10 * kMsPerPosition, 0, 0};
+
+    // What a new show of each shows at the playhead; one session at a time,
+    // since the frame clock is the session's.
+    std::vector<std::vector<uint8_t>> pictures;
+    std::vector<Blocks> blocks;
+    for (size_t edit = 0; edit < validUpTo.size(); ++edit) {
+        if (edit == 3)
+            setPicture(kBlack);
+        WriteScript(scripts[std::min<size_t>(edit, 2)]);
+        PreviewSession& preview = NewSession();
+        ASSERT_TRUE(preview.Start());
+        preview.SeekTo(kPlayhead);
+        preview.Step(0, {});
+        ASSERT_EQ(preview.Time(), kPlayhead);
+        pictures.push_back(screen());
+        blocks.push_back(CurrentBlocks());
+    }
+    setPicture(kRed);
+
+    WriteScript(script(tempo, at10, "#60.0"));
+    PreviewSession& preview = NewSession();
+    ASSERT_TRUE(preview.Start());
+    preview.SeekTo(kPlayhead);
+    preview.Step(0, {});
+    for (size_t edit = 0; edit < validUpTo.size(); ++edit) {
+        const int64_t before = preview.FramesFastForwarded();
+        if (edit == 3)
+            setPicture(kBlack);
+        else
+            WriteScript(scripts[edit]);
+        preview.Step(0, {});
+        ASSERT_EQ(preview.BuildCount(), int32_t(edit) + 2);
+        EXPECT_FALSE(preview.IsSeeking());
+        EXPECT_EQ(preview.Time(), kPlayhead);
+        EXPECT_TRUE(screen() == pictures[edit]) << "edit " << edit;
+        EXPECT_TRUE(SameBlocks(CurrentBlocks(), blocks[edit])) << "edit " << edit;
+        // From the last checkpoint before the change, a second apart.
+        const int64_t played = preview.FramesFastForwarded() - before;
+        EXPECT_GE(played, framesBetween(validUpTo[edit], kPlayhead) - 60) << "edit " << edit;
+        EXPECT_LE(played, framesBetween(validUpTo[edit], kPlayhead) + 60) << "edit " << edit;
+    }
 }
 
 TEST_F(PreviewTest, ALongSeekGoesOnOverStepsWithItsProgressInTheTitle)
