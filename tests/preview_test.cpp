@@ -826,6 +826,59 @@ TEST_F(PreviewTest, TheStripLeavesTheShowAboveItAloneSeeksWhereClickedAndFollows
     EXPECT_EQ(strip.Lanes().effects[1].triggers[0].time, 7 * kMsPerPosition);
 }
 
+TEST_F(PreviewTest, ALoopGoesBackExactlyToItsStartWithTheMusicEachTimeAndShowsOnTheStrip)
+{
+    WriteScript(kBusyShow + "#0.0 Set scene.3.RUN\n");
+    PreviewSession& preview = NewSession();
+    ASSERT_TRUE(preview.Start());
+    const auto screen = [this] { return gl->ReadRgba(0, 0, 800, 600); };
+    constexpr uint32_t kStart = 2 * kMsPerPosition + 7;
+    constexpr uint32_t kEnd = 3 * kMsPerPosition;
+    preview.SeekTo(kStart);
+    preview.Step(0, {});
+    const std::vector<uint8_t> startPicture = screen();
+    const Blocks startBlocks = CurrentBlocks();
+    // An end before the start is no loop.
+    preview.Apply(PreviewAction::LoopEnd);
+    EXPECT_FALSE(preview.LoopEnd().has_value());
+    preview.Apply(PreviewAction::LoopStart);
+    preview.SeekTo(kEnd);
+    preview.Step(0, {});
+    preview.Apply(PreviewAction::LoopEnd);
+    EXPECT_EQ(preview.LoopStart(), kStart);
+    EXPECT_EQ(preview.LoopEnd(), kEnd);
+
+    for (int round = 0; round < 2; ++round) {
+        uint32_t last = preview.Time();
+        int steps = 0;
+        for (; preview.Time() >= last && steps < 100; ++steps) {
+            last = preview.Time();
+            preview.Step(100, {});
+        }
+        EXPECT_EQ(preview.Time(), kStart);
+        EXPECT_TRUE(screen() == startPicture) << "round " << round;
+        EXPECT_TRUE(SameBlocks(CurrentBlocks(), startBlocks)) << "round " << round;
+        EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), MusicBytes(kStart));
+        EXPECT_TRUE(AudioChannelIsPlaying(preview.MusicHandle()));
+        EXPECT_EQ(steps, round == 0 ? 1 : int(kEnd - kStart) / 100 + 1);
+    }
+
+    // Both ends on the strip, in orange; none once the loop is cleared.
+    const int32_t stripRows = TimelineStrip::HeightFor(600);
+    const auto orangeOnStrip = [&] {
+        const std::vector<uint8_t> pixels = gl->ReadRgba(0, 0, 800, stripRows);
+        int count = 0;
+        for (size_t i = 0; i + 3 < pixels.size(); i += 4)
+            count += pixels[i] == 255 && std::abs(pixels[i + 1] - 153) <= 1 && std::abs(pixels[i + 2] - 26) <= 1 ? 1 : 0;
+        return count;
+    };
+    preview.Step(0, {PreviewAction::ToggleStrip});
+    EXPECT_GE(orangeOnStrip(), 2 * 2 * stripRows);
+    preview.Step(0, {PreviewAction::ClearLoop});
+    EXPECT_FALSE(preview.LoopStart().has_value());
+    EXPECT_EQ(orangeOnStrip(), 0);
+}
+
 TEST(PreviewKeys, EveryPressCountsSeeksRepeatWhileHeldAndTheOtherKeysActOncePerPress)
 {
     ManualClock clock(1000);

@@ -110,8 +110,10 @@ bool PreviewSession::Step(uint32_t elapsed, const std::vector<PreviewAction>& ac
     }
     stripToggled = false;
     // Also over the picture a seek lands on, so the strip does not blink.
-    if (drew && stripShown && show)
+    if (drew && stripShown && show) {
         strip->Draw(width, height, Time());
+        strip->DrawLoopMarks(loopStart, loopEnd);
+    }
     if (!seekTarget)
         FillCheckpoints(paused || atEnd ? 3 * fillSlice : fillSlice);
     CountFrame(elapsed);

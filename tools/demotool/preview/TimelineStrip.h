@@ -37,6 +37,9 @@ public:
 
     // Draws the band into the bottom rows of a window of that size.
     void Draw(int32_t windowWidth, int32_t windowHeight, uint32_t playhead);
+    // The loop's ends over the band as last drawn, as orange columns: the
+    // start's with a tick to the right at the top, the end's to the left.
+    void DrawLoopMarks(std::optional<uint32_t> start, std::optional<uint32_t> end) const;
     // The show time under a window pixel (x right, y down from the top, as
     // mouse events give them) on the band's lanes as last drawn; nothing
     // off the band or on its names.
