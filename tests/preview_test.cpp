@@ -913,14 +913,16 @@ TEST(PreviewKeys, EveryPressCountsSeeksRepeatWhileHeldAndTheOtherKeysActOncePerP
 
     // Taps between two looks each count, in order, and none is a repeat.
     pressed.clear();
-    for (const int32_t key : {VK_NEXT, VK_NEXT, VK_F1 + 4, VK_HOME, VK_PRIOR, VK_LEFT, VK_TAB, VK_ESCAPE, 300}) {
+    for (const int32_t key :
+         {VK_NEXT, VK_NEXT, VK_F1 + 4, VK_HOME, VK_PRIOR, VK_LEFT, VK_TAB, VK_ESCAPE, 300, int32_t('I'), int32_t('O'), VK_BACK}) {
         message(WM_KEYDOWN, key);
         message(WM_KEYUP, key);
     }
     message(WM_KEYDOWN, VK_LEFT);
     EXPECT_EQ(pressed, (Actions{PreviewAction::ForwardEight, PreviewAction::ForwardEight, PreviewAction::Reload,
                                 PreviewAction::Home, PreviewAction::BackEight, PreviewAction::BackOne,
-                                PreviewAction::ToggleStrip, PreviewAction::BackOne}));
+                                PreviewAction::ToggleStrip, PreviewAction::LoopStart, PreviewAction::LoopEnd,
+                                PreviewAction::ClearLoop, PreviewAction::BackOne}));
     EXPECT_EQ(keys.Repeats(keyboard), Actions{});
     clock.Advance(400);
     EXPECT_EQ(keys.Repeats(keyboard), Actions{PreviewAction::BackOne});
