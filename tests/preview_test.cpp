@@ -552,7 +552,8 @@ TEST_F(PreviewTest, SeeksFromCheckpointsBothWaysLandWhereANewShowDoesUpToTheLast
 TEST_F(PreviewTest, AReloadKeepsTheCheckpointsBeforeItsFirstChangeAndLandsWhereANewShowDoes)
 {
     const auto script = [](const std::string& tempo, const std::string& at10, const std::string& sixty) {
-        return ShowScript("Define SIXTY=" + sixty + "\nDefinePattern 0 x.*.\n#0.0 Set scene.3.RUN\n#1.0 UsePattern 0\n" +
+        return ShowScript("Define SIXTY=" + sixty +
+                          "\nDefinePattern 0 x.*.\n#0.0 Set scene.3.RUN\n#1.0 UsePattern 0\n" +
                           at10 + "SIXTY Set scene.3.dbl.1 2.5\n#65.0 Set scene.4.lng.0 1\n" + tempo);
     };
     constexpr uint32_t kPlayhead = 70 * kMsPerPosition;
@@ -869,7 +870,8 @@ TEST_F(PreviewTest, ALoopGoesBackExactlyToItsStartWithTheMusicEachTimeAndShowsOn
         const std::vector<uint8_t> pixels = gl->ReadRgba(0, 0, 800, stripRows);
         int count = 0;
         for (size_t i = 0; i + 3 < pixels.size(); i += 4)
-            count += pixels[i] == 255 && std::abs(pixels[i + 1] - 153) <= 1 && std::abs(pixels[i + 2] - 26) <= 1 ? 1 : 0;
+            const bool orange = pixels[i] == 255 && std::abs(pixels[i + 1] - 153) <= 1 && std::abs(pixels[i + 2] - 26) <= 1;
+            count += orange ? 1 : 0;
         return count;
     };
     preview.Step(0, {PreviewAction::ToggleStrip});
@@ -914,7 +916,8 @@ TEST(PreviewKeys, EveryPressCountsSeeksRepeatWhileHeldAndTheOtherKeysActOncePerP
     // Taps between two looks each count, in order, and none is a repeat.
     pressed.clear();
     for (const int32_t key :
-         {VK_NEXT, VK_NEXT, VK_F1 + 4, VK_HOME, VK_PRIOR, VK_LEFT, VK_TAB, VK_ESCAPE, 300, int32_t('I'), int32_t('O'), VK_BACK}) {
+         {VK_NEXT, VK_NEXT, VK_F1 + 4, VK_HOME, VK_PRIOR, VK_LEFT, VK_TAB, VK_ESCAPE, 300, int32_t('I'), int32_t('O'),
+          VK_BACK}) {
         message(WM_KEYDOWN, key);
         message(WM_KEYUP, key);
     }

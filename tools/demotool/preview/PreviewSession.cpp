@@ -355,8 +355,9 @@ bool PreviewSession::PlayGridFrame(bool quiet, bool unseen)
 
 void PreviewSession::KeepCheckpoint(int64_t spacing)
 {
-    const auto above = std::upper_bound(checkpoints.begin(), checkpoints.end(), grid.frame,
-                                        [](int64_t frame, const Checkpoint& checkpoint) { return frame < checkpoint.frame; });
+    const auto above =
+        std::upper_bound(checkpoints.begin(), checkpoints.end(), grid.frame,
+                         [](int64_t frame, const Checkpoint& checkpoint) { return frame < checkpoint.frame; });
     if (above != checkpoints.begin() && std::prev(above)->frame + spacing > grid.frame)
         return;
     Checkpoint checkpoint;
