@@ -869,9 +869,10 @@ TEST_F(PreviewTest, ALoopGoesBackExactlyToItsStartWithTheMusicEachTimeAndShowsOn
     const auto orangeOnStrip = [&] {
         const std::vector<uint8_t> pixels = gl->ReadRgba(0, 0, 800, stripRows);
         int count = 0;
-        for (size_t i = 0; i + 3 < pixels.size(); i += 4)
+        for (size_t i = 0; i + 3 < pixels.size(); i += 4) {
             const bool orange = pixels[i] == 255 && std::abs(pixels[i + 1] - 153) <= 1 && std::abs(pixels[i + 2] - 26) <= 1;
             count += orange ? 1 : 0;
+        }
         return count;
     };
     preview.Step(0, {PreviewAction::ToggleStrip});
