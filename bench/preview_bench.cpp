@@ -13,6 +13,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -101,35 +104,157 @@ void BM_TwoHundredReloads(benchmark::State& state)
 }
 BENCHMARK(BM_TwoHundredReloads)->Unit(benchmark::kSecond)->Iterations(1);
 
-// What the author waits for after Page Down from #40.0: a new show built and
-// fast-forwarded from the start to #48.0 in slices between Steps, as the
-// window loop runs them, until its picture is drawn. "steps" counts the Steps
-// (the window answers between them).
-void BM_SeekToTheDrop(benchmark::State& state)
+constexpr uint32_t kMsPerPosition = 1920;
+
+// A session on the show whose checkpoints reach the end, as after the preview
+// has stood paused for a little while; "today" (0) is a session that keeps
+// none, whose every seek and reload builds a show and fast-forwards it from
+// the script's start, as the preview did before checkpoints.
+std::unique_ptr<PreviewSession> FilledSession(FILE* report, bool checkpoints)
+{
+    auto session = std::make_unique<PreviewSession>(report, 1u << 30, 50, checkpoints ? 50 : 0);
+    if (!session->Start())
+        return nullptr;
+    if (checkpoints) {
+        session->Apply(PreviewAction::TogglePause);
+        while (!session->CheckpointsComplete())
+            session->Step(16, {});
+        session->Apply(PreviewAction::TogglePause);
+    }
+    return session;
+}
+
+// Steps until the seek under way lands and its picture is finished; returns
+// the seconds since `start`.
+double Landed(PreviewSession& session, std::chrono::steady_clock::time_point start)
+{
+    while (session.IsSeeking())
+        session.Step(16, {});
+    glFinish();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void ReportCheckpoints(benchmark::State& state, const PreviewSession& session)
+{
+    state.counters["checkpoints"] = double(session.CheckpointCount());
+    state.counters["checkpoint_MB"] = double(session.CheckpointBytes()) / (1024.0 * 1024.0);
+    if (session.CheckpointCount() > 0)
+        state.counters["kB_per_checkpoint"] = double(session.CheckpointBytes()) / 1024.0 / session.CheckpointCount();
+}
+
+// Home, then six Page Downs within one frame to #48.0 (the drop), or a click
+// on the strip at #70: the time until the landed picture is drawn. Today
+// (0) a show is built for the seek and fast-forwarded from the start; with
+// checkpoints (1) the show moves from the latest one before the target.
+void BM_SeekFromHome(benchmark::State& state, bool pageDowns)
 {
     WithPreviewContext(state, [&] {
         FILE* quiet = std::fopen("/dev/null", "w");
-        int64_t steps = 0;
-        for (auto _ : state) {
-            PreviewSession session(quiet ? quiet : stderr);
-            session.Start();
-            session.SeekTo(40 * 1920);
-            while (session.IsSeeking())
-                session.Step(16, {});
-            const auto start = std::chrono::steady_clock::now();
-            session.Step(16, {PreviewAction::ForwardEight});
-            for (steps = 1; session.IsSeeking(); ++steps)
-                session.Step(16, {});
-            glFinish();
-            state.SetIterationTime(
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        const bool checkpoints = state.range(0) != 0;
+        std::unique_ptr<PreviewSession> session = FilledSession(quiet ? quiet : stderr, checkpoints);
+        if (!session) {
+            state.SkipWithError("the show has faults");
+            return;
         }
-        state.counters["steps"] = double(steps);
+        for (auto _ : state) {
+            session->Step(16, {PreviewAction::Home});
+            const auto start = std::chrono::steady_clock::now();
+            if (!checkpoints) {
+                // One session at a time: the frame clock is the session's.
+                session.reset();
+                session = FilledSession(quiet ? quiet : stderr, false);
+                session->SeekTo(0);
+            }
+            if (pageDowns)
+                session->Step(16, std::vector<PreviewAction>(6, PreviewAction::ForwardEight));
+            else
+                session->SeekTo(70 * kMsPerPosition);
+            state.SetIterationTime(Landed(*session, start));
+        }
+        ReportCheckpoints(state, *session);
+        session.reset();
         if (quiet)
             std::fclose(quiet);
     });
 }
-BENCHMARK(BM_SeekToTheDrop)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SeekFromHome, page_downs_to_48, true)
+    ->Arg(0)->Arg(1)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SeekFromHome, click_at_70, false)
+    ->Arg(0)->Arg(1)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// A reload with the playhead at #70, on a copy of the show: after the event
+// at #68.0 moved a beat later (its checkpoints up to #68.0 hold), or after a
+// picture was written again (none holds). Today (0) the reload builds a show
+// and fast-forwards it from the start.
+void BM_ReloadAtSeventy(benchmark::State& state, bool movedEvent)
+{
+    const char* chosen = std::getenv("DEMO_SHOW_DIR");
+    const std::filesystem::path source = chosen ? chosen : DEMO_SOURCE_DIR;
+    const std::filesystem::path copy = std::filesystem::temp_directory_path() / "preview_bench_show";
+    std::error_code error;
+    std::filesystem::remove_all(copy, error);
+    std::filesystem::create_directories(copy, error);
+    std::filesystem::copy(source / "data", copy / "data", std::filesystem::copy_options::recursive, error);
+    if (error) {
+        state.SkipWithError("cannot copy the show");
+        return;
+    }
+    setenv("DEMO_SHOW_DIR", copy.c_str(), 1);
+    const std::string line = "#68.0 Set scene.@pics.lng.0 @none";
+    const std::string moved = "#68.1 Set scene.@pics.lng.0 @none";
+    WithPreviewContext(state, [&] {
+        FILE* quiet = std::fopen("/dev/null", "w");
+        const bool checkpoints = state.range(0) != 0;
+        std::unique_ptr<PreviewSession> session = FilledSession(quiet ? quiet : stderr, checkpoints);
+        std::string script;
+        {
+            std::ifstream in(PreviewShow::kScriptPath, std::ios::binary);
+            script.assign(std::istreambuf_iterator<char>(in), {});
+        }
+        if (!session || script.find(line) == std::string::npos) {
+            state.SkipWithError("the show has faults, or no event at #68.0 to move");
+            return;
+        }
+        int changes = 0;
+        for (auto _ : state) {
+            session->SeekTo(70 * kMsPerPosition);
+            Landed(*session, std::chrono::steady_clock::now());
+            std::string next = script;
+            if (movedEvent && changes % 2 == 0)
+                next.replace(next.find(line), line.size(), moved);
+            const std::string path = movedEvent ? PreviewShow::kScriptPath : "data/png/pic1.png";
+            if (!movedEvent) {
+                std::ifstream in(path, std::ios::binary);
+                next.assign(std::istreambuf_iterator<char>(in), {});
+            }
+            std::ofstream(path, std::ios::binary) << next;
+            std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() +
+                                                       std::chrono::seconds(++changes));
+            const auto start = std::chrono::steady_clock::now();
+            const int64_t before = checkpoints ? session->FramesFastForwarded() : 0;
+            if (checkpoints) {
+                session->Step(16, {PreviewAction::Reload});
+            } else {
+                session.reset();
+                session = FilledSession(quiet ? quiet : stderr, false);
+                session->SeekTo(70 * kMsPerPosition);
+            }
+            state.SetIterationTime(Landed(*session, start));
+            // The frames fast-forwarded to land: the reload's own share.
+            state.counters["frames_played"] = double(session->FramesFastForwarded() - before);
+        }
+        ReportCheckpoints(state, *session);
+        session.reset();
+        if (quiet)
+            std::fclose(quiet);
+    });
+    unsetenv("DEMO_SHOW_DIR");
+    std::filesystem::remove_all(copy, error);
+}
+BENCHMARK_CAPTURE(BM_ReloadAtSeventy, moved_event, true)
+    ->Arg(0)->Arg(1)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ReloadAtSeventy, replaced_picture, false)
+    ->Arg(0)->Arg(1)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // A preview of the show playing from #40, for `run`: what the strip is
 // measured over.

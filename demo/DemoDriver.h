@@ -38,6 +38,10 @@ public:
     Timeline& GetTimeline() { return timeline; }
     ImageRegistry& GetImageRegistry() { return imageRegistry; }
     int32_t EffectCount() const { return effectCount; }
+    // The clock reading of the last frame, which the next one's elapsed
+    // time counts from; checkpoints put it back with the clock.
+    uint32_t LastFrameTime() const { return lastTime; }
+    void SetLastFrameTime(uint32_t time) { lastTime = time; }
 
 private:
     int32_t InitEffects();

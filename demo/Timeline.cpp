@@ -55,36 +55,36 @@ void Timeline::SetTempo(int32_t bpm, int32_t beatsPerPosition)
 
 void Timeline::Reset()
 {
-    pendingCount = 0;
-    pendingBottom = 0;
-    currentPattern = -1;
-    lastStep = -1;
-    previousTime = 0;
-    currentTime = startTime;
+    play.pendingCount = 0;
+    play.pendingBottom = 0;
+    play.currentPattern = -1;
+    play.lastStep = -1;
+    play.previousTime = 0;
+    play.currentTime = startTime;
     if (startTime != 0)
         host.SetMusicPosition(startTime);
-    std::memset(params, 0, sizeof(params));
+    std::memset(play.params, 0, sizeof(play.params));
 }
 
 EffectParams& Timeline::Params(int32_t effect)
 {
     if (InSlot(effect))
-        return params[effect];
+        return play.params[effect];
     scratchParams = {};
     return scratchParams;
 }
 
 void Timeline::Advance(uint32_t elapsed)
 {
-    previousTime = currentTime;
-    currentTime += elapsed;
-    int32_t nextPattern = currentPattern;
+    play.previousTime = play.currentTime;
+    play.currentTime += elapsed;
+    int32_t nextPattern = play.currentPattern;
 
     for (int32_t i = 0; i < eventCount; ++i) {
         TimelineEvent& event = events[i];
         // Every kind waits for its start time; this one test is all that a
         // frame spends on most of a long script.
-        if (currentTime < event.start || event.kind == EventKind::Done)
+        if (play.currentTime < event.start || event.kind == EventKind::Done)
             continue;
         switch (event.kind) {
         case EventKind::Set:
@@ -95,7 +95,7 @@ void Timeline::Advance(uint32_t elapsed)
             FireFade(event);
             break;
         case EventKind::PatternSwitch:
-            stepAccumulator = 0.0f;
+            play.stepAccumulator = 0.0f;
             nextPattern = event.lngValue;
             event.kind = EventKind::Done;
             break;
@@ -110,12 +110,12 @@ void Timeline::Advance(uint32_t elapsed)
         }
     }
 
-    stepAccumulator = static_cast<float>(static_cast<double>(stepAccumulator) +
+    play.stepAccumulator = static_cast<float>(static_cast<double>(play.stepAccumulator) +
                                          static_cast<double>(elapsed) * static_cast<double>(stepsPerMs));
     // Steps still count for the pattern of before this frame's switches.
-    if (currentPattern >= 0)
+    if (play.currentPattern >= 0)
         PlayPatternSteps();
-    currentPattern = nextPattern;
+    play.currentPattern = nextPattern;
 
     DeliverStep(PopPendingStep());
 }
@@ -124,7 +124,7 @@ void Timeline::FireSet(TimelineEvent& event)
 {
     if (!InSlot(event.effect))
         return;
-    EffectParams& block = params[event.effect];
+    EffectParams& block = play.params[event.effect];
     switch (event.valueType) {
     case ValueType::Dbl:
         if (double* value = Entry(block.dbl, event.index))
@@ -145,19 +145,19 @@ void Timeline::FireFade(TimelineEvent& event)
 {
     double* value = nullptr;
     if (event.valueType == ValueType::Dbl && InSlot(event.effect))
-        value = Entry(params[event.effect].dbl, event.index);
+        value = Entry(play.params[event.effect].dbl, event.index);
     auto addSpan = [&](uint32_t span) {
         if (value)
             *value += static_cast<double>(span) * event.dblValue;
     };
 
-    if (currentTime >= event.end) {
+    if (play.currentTime >= event.end) {
         if (event.start == event.end) {
             // No duration, no rate: the fade is a jump to its to value.
             if (value)
                 *value = event.dblValue;
-        } else if (previousTime >= event.start && previousTime <= event.end) {
-            addSpan(event.end - previousTime);
+        } else if (play.previousTime >= event.start && play.previousTime <= event.end) {
+            addSpan(event.end - play.previousTime);
         } else {
             // Begun and ended between two frames, or over before the clock
             // started (a start time past the fade): the whole change at once.
@@ -166,29 +166,29 @@ void Timeline::FireFade(TimelineEvent& event)
         event.kind = EventKind::Done;
         return;
     }
-    if (previousTime > event.start) {
-        addSpan(currentTime - previousTime);
+    if (play.previousTime > event.start) {
+        addSpan(play.currentTime - play.previousTime);
     } else {
         if (value)
             *value = event.fadeFrom;
-        addSpan(currentTime - event.start);
+        addSpan(play.currentTime - event.start);
     }
 }
 
 void Timeline::FireTrigger(TimelineEvent& event, uint8_t flag, EventKind next)
 {
     if (InSlot(event.effect))
-        if (uint8_t* value = Entry(params[event.effect].flags, event.index))
+        if (uint8_t* value = Entry(play.params[event.effect].flags, event.index))
             *value = flag;
     event.kind = next;
 }
 
 void Timeline::PlayPatternSteps()
 {
-    const int32_t last = WholeSteps(stepAccumulator);
-    if (currentPattern < kPatternCount)
-        PushSteps(patterns[currentPattern], static_cast<int64_t>(lastStep) + 1, last);
-    lastStep = last;
+    const int32_t last = WholeSteps(play.stepAccumulator);
+    if (play.currentPattern < kPatternCount)
+        PushSteps(patterns[play.currentPattern], static_cast<int64_t>(play.lastStep) + 1, last);
+    play.lastStep = last;
 }
 
 void Timeline::PushSteps(const Pattern& pattern, int64_t first, int64_t last)
@@ -222,27 +222,27 @@ void Timeline::PushSteps(const Pattern& pattern, int64_t first, int64_t last)
 
 void Timeline::PushPendingStep(char step)
 {
-    if (pendingCount == kMaxPendingSteps) {
-        pendingBottom = (pendingBottom + 1) % kMaxPendingSteps;
-        --pendingCount;
+    if (play.pendingCount == kMaxPendingSteps) {
+        play.pendingBottom = (play.pendingBottom + 1) % kMaxPendingSteps;
+        --play.pendingCount;
     }
-    pendingSteps[(pendingBottom + pendingCount) % kMaxPendingSteps] = step;
-    ++pendingCount;
+    play.pendingSteps[(play.pendingBottom + play.pendingCount) % kMaxPendingSteps] = step;
+    ++play.pendingCount;
 }
 
 char Timeline::PopPendingStep()
 {
-    if (pendingCount <= 0)
+    if (play.pendingCount <= 0)
         return 0;
-    --pendingCount;
-    return pendingSteps[(pendingBottom + pendingCount) % kMaxPendingSteps];
+    --play.pendingCount;
+    return play.pendingSteps[(play.pendingBottom + play.pendingCount) % kMaxPendingSteps];
 }
 
 void Timeline::DeliverStep(char step)
 {
     const uint8_t byte = static_cast<uint8_t>(step);
-    if (params[0].flags[kPatternStepFlag] == byte)
+    if (play.params[0].flags[kPatternStepFlag] == byte)
         return;
-    for (EffectParams& block : params)
+    for (EffectParams& block : play.params)
         block.flags[kPatternStepFlag] = byte;
 }

@@ -12,6 +12,24 @@ class ImageRegistry;
 class ProgressListener;
 class TimelineHost;
 
+// What playback carries from one frame to the next, apart from the events'
+// kinds: a plain value, so that the preview keeps a copy as a checkpoint.
+struct TimelinePlayState {
+    static constexpr int kEffectSlots = 64;
+    static constexpr int kMaxPendingSteps = 4096;
+
+    EffectParams params[kEffectSlots] = {};
+    int32_t currentPattern = -1;
+    float stepAccumulator = 0.0f;
+    int32_t lastStep = -1;
+    int32_t pendingCount = 0;
+    uint32_t previousTime = 0;
+    uint32_t currentTime = 0;
+    // A ring, so that a full stack drops its oldest step in constant time.
+    char pendingSteps[kMaxPendingSteps] = {};
+    int32_t pendingBottom = 0;
+};
+
 // The script engine: reads the timeline script once at start-up, then turns
 // its events into one EffectParams block per effect slot as time passes.
 // All tables have fixed sizes, so playback never allocates.
@@ -19,8 +37,8 @@ class Timeline {
 public:
     static constexpr int kMaxEvents = 1000;
     static constexpr int kPatternCount = 20;
-    static constexpr int kEffectSlots = 64;
-    static constexpr int kMaxPendingSteps = 4096;
+    static constexpr int kEffectSlots = TimelinePlayState::kEffectSlots;
+    static constexpr int kMaxPendingSteps = TimelinePlayState::kMaxPendingSteps;
     static constexpr size_t kMaxLineLength = 255;
     static constexpr size_t kMaxExpandedLength = 1024;
     static constexpr size_t kMaxDefines = 1024; // the built-in three included
@@ -50,7 +68,7 @@ public:
     void Advance(uint32_t elapsed);
     // A slot outside 0..63 gets a scratch block that nothing else reads.
     EffectParams& Params(int32_t effect);
-    bool IsFinished() const { return currentTime >= endTime; }
+    bool IsFinished() const { return play.currentTime >= endTime; }
 
     // Pieces of the reader, exposed for tools and tests.
     static void SplitToken(std::string& out, char delimiter, std::string& rest);
@@ -70,9 +88,14 @@ public:
     // Reset puts the clock (and the music) there.
     void SetStartTime(uint32_t milliseconds) { startTime = milliseconds; }
     uint32_t EndTime() const { return endTime; }
-    uint32_t CurrentTime() const { return currentTime; }
-    int32_t CurrentPattern() const { return currentPattern; }
-    int32_t PendingCount() const { return pendingCount; }
+    uint32_t CurrentTime() const { return play.currentTime; }
+    int32_t CurrentPattern() const { return play.currentPattern; }
+    int32_t PendingCount() const { return play.pendingCount; }
+    // Checkpoints: the state is put back whole; an event's kind is all that
+    // playback changes in it, and goes back one event at a time.
+    const TimelinePlayState& PlayState() const { return play; }
+    void RestorePlayState(const TimelinePlayState& state) { play = state; }
+    void SetEventKind(int32_t index, EventKind kind) { events[index].kind = kind; }
     int32_t LineNumber() const { return lineNumber; }
 
 private:
@@ -111,21 +134,12 @@ private:
     double msPerPosition = 0.0;
     int32_t lineNumber = 0;
     std::string currentLine;
-    EffectParams params[kEffectSlots] = {};
     EffectParams scratchParams = {};
     bool ok = false;
     Pattern patterns[kPatternCount] = {};
-    int32_t currentPattern = -1;
-    float stepAccumulator = 0.0f;
     float stepsPerMs = 0.0f;
-    int32_t lastStep = -1;
-    int32_t pendingCount = 0;
-    uint32_t previousTime = 0;
-    uint32_t currentTime = 0;
     uint32_t startTime = 0;
     uint32_t endTime = kNoTime;
-    // A ring, so that a full stack drops its oldest step in constant time.
-    char pendingSteps[kMaxPendingSteps] = {};
-    int32_t pendingBottom = 0;
+    TimelinePlayState play;
     ProgressListener* progressListener = nullptr;
 };

@@ -25,7 +25,7 @@ int32_t GlowComposeEffect::Init()
     sceneTexture = imageRegistry->Find(kSceneTargetName);
     if (!sceneTexture)
         return 1;
-    wobbleTime = 0.0f;
+    state.wobbleTime = 0.0f;
     return 0;
 }
 
@@ -36,9 +36,9 @@ int32_t GlowComposeEffect::Uninit()
 
 int32_t GlowComposeEffect::Update(uint32_t dt)
 {
-    wobbleTime = float(wobbleTime + dt * 0.001);
+    state.wobbleTime = float(state.wobbleTime + dt * 0.001);
     if (params.flags[kPatternStepFlag] != 0)
-        wobbleTime = float(CrtRand());
+        state.wobbleTime = float(CrtRand());
     return 0;
 }
 
@@ -83,11 +83,11 @@ void GlowComposeEffect::DrawStrips()
     const float w = renderHelper->Width();
     const float h = renderHelper->Height();
     const GLint right = GLint(w);
-    const double phaseSpeed = std::cos(0.9 * wobbleTime) * 8.0;
+    const double phaseSpeed = std::cos(0.9 * state.wobbleTime) * 8.0;
     float prev = 0.0f;
     for (float y = 0.0f; y < 1.0f; y += kStripHeight) {
         const float y1 = y + kStripHeight;
-        const float amplitude = float(0.0002 / std::tan(wobbleTime + phaseSpeed * y));
+        const float amplitude = float(0.0002 / std::tan(state.wobbleTime + phaseSpeed * y));
         const float offset = float(CrtRand() % 11 - 5) * amplitude;
         glBegin(GL_QUADS);
         glTexCoord2f(prev, y);

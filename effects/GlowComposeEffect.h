@@ -8,6 +8,11 @@
 
 class Texture;
 
+// What the composition carries from one frame to the next.
+struct GlowComposeState {
+    float wobbleTime = 0.0f;
+};
+
 // Last in the effect list. In the glow pass it captures the tiny picture as
 // luminance; in the main pass it captures the scene square and composes the
 // window: the scene stretched over it in sideways-wobbling strips, then the
@@ -24,7 +29,10 @@ public:
     // Advances the wobble; any pattern step throws it to a random phase.
     int32_t Update(uint32_t dt) override;
 
-    float WobbleTime() const { return wobbleTime; }
+    float WobbleTime() const { return state.wobbleTime; }
+    // Checkpoints.
+    const GlowComposeState& State() const { return state; }
+    void RestoreState(const GlowComposeState& saved) { state = saved; }
 
 private:
     void Capture(Texture* texture, GLenum internalFormat);
@@ -33,5 +41,5 @@ private:
 
     Texture* sceneTexture = nullptr;
     Texture* glowTexture = nullptr;
-    float wobbleTime = 0.0f;
+    GlowComposeState state;
 };

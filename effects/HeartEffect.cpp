@@ -33,88 +33,88 @@ int32_t HeartEffect::Init()
     mesh.overridePolygonMode = false;
     for (MeshObject& object : mesh.objects)
         object.visible = false;
-    hiddenCount = mesh.objectCount;
-    lastIndex = mesh.objectCount - 1;
+    state.hiddenCount = mesh.objectCount;
+    state.lastIndex = mesh.objectCount - 1;
 
-    eye = Vector3(10.0, 0.0, -10.0);
-    destination = eye;
-    target = Vector3(0.0, 0.0, 0.0);
-    focus = target;
-    up = Vector3(0.0, 1.0, 0.0);
-    distance = 1.0f;
-    path[0] = eye;
+    state.eye = Vector3(10.0, 0.0, -10.0);
+    state.destination = state.eye;
+    state.target = Vector3(0.0, 0.0, 0.0);
+    state.focus = state.target;
+    state.up = Vector3(0.0, 1.0, 0.0);
+    state.distance = 1.0f;
+    state.path[0] = state.eye;
     // Unlike later bends, the first is neither normalised again nor halved.
-    path[1] = (eye.Normalized() + destination.Normalized()) * double(distance);
-    path[2] = destination;
-    pathPosition = 0.0f;
+    state.path[1] = (state.eye.Normalized() + state.destination.Normalized()) * double(state.distance);
+    state.path[2] = state.destination;
+    state.pathPosition = 0.0f;
 
-    flash.assign(size_t(mesh.objectCount), 0.0f);
-    fade.assign(size_t(mesh.objectCount), 0.0f);
+    state.flash.assign(size_t(mesh.objectCount), 0.0f);
+    state.fade.assign(size_t(mesh.objectCount), 0.0f);
     return 0;
 }
 
 int32_t HeartEffect::Uninit()
 {
-    flash.clear();
-    flash.shrink_to_fit();
-    fade.clear();
-    fade.shrink_to_fit();
+    state.flash.clear();
+    state.flash.shrink_to_fit();
+    state.fade.clear();
+    state.fade.shrink_to_fit();
     // Nothing is revealed or ramped once the arrays are gone.
-    hiddenCount = 0;
-    lastIndex = -1;
+    state.hiddenCount = 0;
+    state.lastIndex = -1;
     return 0;
 }
 
 int32_t HeartEffect::Update(uint32_t dt)
 {
-    if (params.flags[kPatternStepFlag] == kRevealStep && hiddenCount > 0)
+    if (params.flags[kPatternStepFlag] == kRevealStep && state.hiddenCount > 0)
         Reveal();
     UpdateRamps(dt);
 
     // w is 0 at both ends of the path, so a new path never makes the camera jump.
-    const double t = pathPosition;
+    const double t = state.pathPosition;
     const double w = 0.5 - std::fabs(t - 0.5);
-    eye = (path[0] * (1.0 - t) + path[1] * w) + path[2] * t;
+    state.eye = (state.path[0] * (1.0 - t) + state.path[1] * w) + state.path[2] * t;
 
     const float rate = 0.002f * float(dt);
-    target = target + (focus - target) * double(rate);
+    state.target = state.target + (state.focus - state.target) * double(rate);
 
-    pathPosition = float(pathPosition + dt * 0.001);
-    if (pathPosition > 1.0f)
+    state.pathPosition = float(state.pathPosition + dt * 0.001);
+    if (state.pathPosition > 1.0f)
         Wander();
     return 0;
 }
 
 void HeartEffect::Reveal()
 {
-    --hiddenCount;
-    const int32_t k = hiddenCount;
+    --state.hiddenCount;
+    const int32_t k = state.hiddenCount;
     MeshObject& object = mesh.objects[size_t(k)];
     object.visible = true;
-    focus = Vector3(object.centre.x, object.centre.y, object.centre.z);
+    state.focus = Vector3(object.centre.x, object.centre.y, object.centre.z);
 
     // The camera backs off to keep every revealed object in view, never closer.
-    const float reach = float(focus.Length() * 1.5);
-    if (reach > distance)
-        distance = reach;
-    if (distance > kMaxDistance)
-        distance = kMaxDistance;
-    destination = focus.Normalized() * double(distance);
+    const float reach = float(state.focus.Length() * 1.5);
+    if (reach > state.distance)
+        state.distance = reach;
+    if (state.distance > kMaxDistance)
+        state.distance = kMaxDistance;
+    state.destination = state.focus.Normalized() * double(state.distance);
     StartPath();
 
-    flash[size_t(k)] = 2.0f;
-    fade[size_t(k)] = 0.0f;
+    state.flash[size_t(k)] = 2.0f;
+    state.fade[size_t(k)] = 0.0f;
 }
 
 void HeartEffect::UpdateRamps(uint32_t dt)
 {
-    for (int32_t i = hiddenCount; i <= lastIndex; ++i) {
-        float& fadeValue = fade[size_t(i)];
+    for (int32_t i = state.hiddenCount; i <= state.lastIndex; ++i) {
+        float& fadeValue = state.fade[size_t(i)];
         if (fadeValue < 1.0f)
             fadeValue = float(fadeValue + dt * 0.0005);
         else
             fadeValue = 1.0f;
-        float& flashValue = flash[size_t(i)];
+        float& flashValue = state.flash[size_t(i)];
         if (flashValue > 0.25f)
             flashValue = float(flashValue - dt * 0.001);
         else
@@ -129,37 +129,39 @@ void HeartEffect::Wander()
     const int y = CrtRand() % 11 - 5;
     const int x = CrtRand() % 11 - 5;
     const Vector3 offset(x, y, z);
-    destination = (eye + offset).Normalized() * double(distance);
+    state.destination = (state.eye + offset).Normalized() * double(state.distance);
     StartPath();
 }
 
 void HeartEffect::StartPath()
 {
-    path[0] = eye;
-    path[1] = (eye.Normalized() + destination.Normalized()).Normalized() * double(distance) / 2.0;
-    path[2] = destination;
-    pathPosition = 0.0f;
+    state.path[0] = state.eye;
+    state.path[1] =
+        (state.eye.Normalized() + state.destination.Normalized()).Normalized() * double(state.distance) / 2.0;
+    state.path[2] = state.destination;
+    state.pathPosition = 0.0f;
 }
 
 void HeartEffect::Render()
 {
-    gluLookAt(eye.x, eye.y, eye.z, target.x, target.y, target.z, up.x, up.y, up.z);
+    const HeartState& s = state;
+    gluLookAt(s.eye.x, s.eye.y, s.eye.z, s.target.x, s.target.y, s.target.z, s.up.x, s.up.y, s.up.z);
     glPushMatrix();
     glEnable(GL_DEPTH_TEST);
     if (pass == 0) {
         // Glow source: bright while an object flashes, untextured.
         glDisable(GL_TEXTURE_2D);
         mesh.alpha = 1.0f;
-        for (size_t i = 0; i < mesh.objects.size() && i < flash.size(); ++i)
-            mesh.objects[i].alpha = flash[i];
+        for (size_t i = 0; i < mesh.objects.size() && i < state.flash.size(); ++i)
+            mesh.objects[i].alpha = state.flash[i];
     } else {
         if (environmentMap != nullptr)
             environmentMap->Bind();
         if (renderHelper != nullptr)
             renderHelper->SetSphereMap(true);
         mesh.alpha = 1.0f;
-        for (size_t i = 0; i < mesh.objects.size() && i < fade.size(); ++i)
-            mesh.objects[i].alpha = fade[i];
+        for (size_t i = 0; i < mesh.objects.size() && i < state.fade.size(); ++i)
+            mesh.objects[i].alpha = state.fade[i];
     }
     if (renderHelper != nullptr)
         renderHelper->DisableBlend();
@@ -172,4 +174,11 @@ void HeartEffect::Render()
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     mesh.Draw();
     glPopMatrix();
+}
+
+void HeartEffect::RestoreState(const HeartState& saved)
+{
+    state = saved;
+    for (int32_t i = 0; i < mesh.objectCount; ++i)
+        mesh.objects[size_t(i)].visible = i >= state.hiddenCount;
 }

@@ -10,6 +10,23 @@
 
 class Texture;
 
+// What the heart carries from one frame to the next.
+struct HeartState {
+    int32_t hiddenCount = 0;
+    int32_t lastIndex = -1;
+    Vector3 destination;
+    Vector3 eye;
+    Vector3 focus;
+    Vector3 target;
+    Vector3 up;
+    // Start, bend and end of the current camera path.
+    Vector3 path[3];
+    float distance = 1.0f;
+    std::vector<float> flash;
+    std::vector<float> fade;
+    float pathPosition = 0.0f;
+};
+
 // The 3D centrepiece: a mesh whose objects appear one by one, from the last
 // down, on "*" pattern steps. A new object flashes in the glow source pass and
 // fades in, sphere-mapped, in the main pass; a look-at camera glides on bent
@@ -26,15 +43,20 @@ public:
 
     // Read access for tools and tests.
     const Mesh3DS& Mesh() const { return mesh; }
-    int32_t HiddenCount() const { return hiddenCount; }
-    float Distance() const { return distance; }
-    const Vector3& Eye() const { return eye; }
-    const Vector3& Target() const { return target; }
-    const Vector3& Focus() const { return focus; }
-    const Vector3& Destination() const { return destination; }
-    float PathPosition() const { return pathPosition; }
-    float Flash(int32_t object) const { return flash[object]; }
-    float Fade(int32_t object) const { return fade[object]; }
+    int32_t HiddenCount() const { return state.hiddenCount; }
+    float Distance() const { return state.distance; }
+    const Vector3& Eye() const { return state.eye; }
+    const Vector3& Target() const { return state.target; }
+    const Vector3& Focus() const { return state.focus; }
+    const Vector3& Destination() const { return state.destination; }
+    float PathPosition() const { return state.pathPosition; }
+    float Flash(int32_t object) const { return state.flash[object]; }
+    float Fade(int32_t object) const { return state.fade[object]; }
+
+    // Checkpoints. The mesh's objects show as the state says: those from
+    // the hidden count on.
+    const HeartState& State() const { return state; }
+    void RestoreState(const HeartState& saved);
 
 private:
     void Reveal();
@@ -45,17 +67,5 @@ private:
     std::string meshFile;
     Mesh3DS mesh;
     Texture* environmentMap = nullptr;
-    int32_t hiddenCount = 0;
-    int32_t lastIndex = -1;
-    Vector3 destination;
-    Vector3 eye;
-    Vector3 focus;
-    Vector3 target;
-    Vector3 up;
-    // Start, bend and end of the current camera path.
-    Vector3 path[3];
-    float distance = 1.0f;
-    std::vector<float> flash;
-    std::vector<float> fade;
-    float pathPosition = 0.0f;
+    HeartState state;
 };

@@ -47,10 +47,10 @@ int32_t PictureEffect::Uninit()
 int32_t PictureEffect::Update(uint32_t dt)
 {
     if (params.flags[kPatternStepFlag] != 0)
-        noiseOpacity = 1.0f;
-    noiseOpacity = float(noiseOpacity - dt * 0.001);
-    if (noiseOpacity < 0.0f)
-        noiseOpacity = 0.0f;
+        state.noiseOpacity = 1.0f;
+    state.noiseOpacity = float(state.noiseOpacity - dt * 0.001);
+    if (state.noiseOpacity < 0.0f)
+        state.noiseOpacity = 0.0f;
     return 0;
 }
 
@@ -82,7 +82,7 @@ void PictureEffect::DrawPictureAndNoise()
     const float du = RandomNoiseShift();
     const float dv = RandomNoiseShift();
     const float inset = RandomNoiseShift();
-    glColor4f(1.0f, 1.0f, 1.0f, noiseOpacity);
+    glColor4f(1.0f, 1.0f, 1.0f, state.noiseOpacity);
     renderHelper->DrawFullScreenShifted(noise, du, dv, inset);
 }
 

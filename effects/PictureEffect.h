@@ -6,6 +6,11 @@
 
 class Texture;
 
+// What the picture effect carries from one frame to the next.
+struct PictureState {
+    float noiseOpacity = 0.0f;
+};
+
 // One of six full-screen pictures chosen by lng[0], a layer of flickering
 // noise that flashes on every pattern step and fades over a second of update
 // time, and a small logo in the top-right corner that shows with the noise.
@@ -22,7 +27,10 @@ public:
     void Render() override;
     int32_t Update(uint32_t dt) override;
 
-    float NoiseOpacity() const { return noiseOpacity; }
+    float NoiseOpacity() const { return state.noiseOpacity; }
+    // Checkpoints.
+    const PictureState& State() const { return state; }
+    void RestoreState(const PictureState& saved) { state = saved; }
 
 private:
     void DrawPictureAndNoise();
@@ -31,5 +39,5 @@ private:
     Texture* noise = nullptr;
     Texture* cornerLogo = nullptr;
     Texture* pictures[kPictureCount] = {};
-    float noiseOpacity = 0.0f;
+    PictureState state;
 };

@@ -14,3 +14,8 @@ void CrtSeed(uint32_t seed)
 {
     g_state = seed;
 }
+
+uint32_t CrtState()
+{
+    return g_state;
+}

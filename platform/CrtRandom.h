@@ -10,3 +10,6 @@ int32_t CrtRand();
 
 // For tests and the offline renderer, which replay the show from its start.
 void CrtSeed(uint32_t seed);
+// Where the sequence stands: CrtSeed of it goes on from there, as the
+// preview's checkpoints do.
+uint32_t CrtState();

@@ -21,8 +21,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -184,11 +187,11 @@ protected:
     void WriteScript(const std::string& text) { WriteFileChanged("data/script.txt", text); }
 
     // Seeks land within the Step that starts them unless the test says
-    // otherwise.
-    PreviewSession& NewSession(uint32_t seekSlice = 60000)
+    // otherwise; checkpoints come from seeks alone unless it says so.
+    PreviewSession& NewSession(uint32_t seekSlice = 60000, uint32_t fillSlice = 0)
     {
         session.reset();
-        session.emplace(report, 0, seekSlice);
+        session.emplace(report, 0, seekSlice, fillSlice);
         return *session;
     }
 
@@ -488,6 +491,130 @@ TEST_F(PreviewTest, SeekAndResumeLandWhereTheWholeShowIsInBlocksAndPicture)
     EXPECT_GT(played.back()[40].dbl[9], 0.0);
 }
 
+TEST_F(PreviewTest, SeeksFromCheckpointsBothWaysLandWhereANewShowDoesUpToTheLastFrame)
+{
+    // Three objects for the heart to reveal on "*" steps; the camera wanders
+    // on random draws, the static and the wobble flash on every step.
+    ASSERT_TRUE(WriteFileBytes("data/3ds/cordel.3ds",
+                               MakeMeshFile({FileMaterial("shell")}, {MakeSquare("a", 0, 0, 0, 1, "shell"),
+                                                                      MakeSquare("b", 2, 1, 0, 1, "shell"),
+                                                                      MakeSquare("c", -2, 0, 1, 1, "shell")})));
+    WriteScript(kBusyShow + "#0.0 Set scene.1.RUN\n#0.0 Set scene.3.RUN\nEnd #12.0\n");
+    constexpr uint32_t kEnd = 12 * kMsPerPosition;
+    // Frames of a render: past #8.2's pattern switch, back before it, and
+    // back and forth elsewhere; then the end itself, cut short.
+    const std::vector<int> targets = {1000, 260, 600, 980, 940};
+    const auto frameTime = [](int frame) { return uint32_t(frame * 1000 / 60); };
+    const auto screen = [this] { return gl->ReadRgba(0, 0, 800, 600); };
+
+    // Drawing every frame takes too long here: each target is reached by a
+    // new show's fast-forward from the start, which lands where a drawn
+    // play does (the test above).
+    std::vector<uint32_t> times;
+    for (const int frame : targets)
+        times.push_back(frameTime(frame));
+    times.push_back(kEnd);
+    std::map<uint32_t, std::vector<uint8_t>> playedPictures;
+    std::map<uint32_t, Blocks> playedBlocks;
+    for (const uint32_t target : times) {
+        PreviewSession& preview = NewSession();
+        ASSERT_TRUE(preview.Start());
+        preview.SeekTo(target);
+        preview.Step(40, {});
+        ASSERT_EQ(preview.Time(), target);
+        playedPictures[target] = screen();
+        playedBlocks[target] = CurrentBlocks();
+    }
+    EXPECT_TRUE(session->IsAtEnd());
+
+    // Checkpoints from the seeks and from the time to spare while playing;
+    // the show plays a little after each landing, off the render's frames.
+    PreviewSession& preview = NewSession(60000, 2);
+    ASSERT_TRUE(preview.Start());
+    int64_t fastForwarded = 0;
+    for (const uint32_t target : times) {
+        preview.SeekTo(target);
+        preview.Step(40, {});
+        ASSERT_FALSE(preview.IsSeeking());
+        ASSERT_EQ(preview.Time(), target);
+        EXPECT_TRUE(screen() == playedPictures[target]) << "the picture at " << target << " ms differs";
+        EXPECT_TRUE(SameBlocks(CurrentBlocks(), playedBlocks[target])) << "the blocks at " << target << " ms differ";
+        // Going back, at most a second of show is played again.
+        if (target < frameTime(targets.front())) {
+            EXPECT_LE(preview.FramesFastForwarded() - fastForwarded, 60);
+        }
+        fastForwarded = preview.FramesFastForwarded();
+        Steps(3, 50);
+    }
+    EXPECT_EQ(preview.BuildCount(), 1);
+    EXPECT_GE(preview.CheckpointCount(), 16u);
+}
+
+TEST_F(PreviewTest, AReloadKeepsTheCheckpointsBeforeItsFirstChangeAndLandsWhereANewShowDoes)
+{
+    const auto script = [](const std::string& tempo, const std::string& at10, const std::string& sixty) {
+        return ShowScript("Define SIXTY=" + sixty +
+                          "\nDefinePattern 0 x.*.\n#0.0 Set scene.3.RUN\n#1.0 UsePattern 0\n" +
+                          at10 + "SIXTY Set scene.3.dbl.1 2.5\n#65.0 Set scene.4.lng.0 1\n" + tempo);
+    };
+    constexpr uint32_t kPlayhead = 70 * kMsPerPosition;
+    const auto framesBetween = [](uint32_t from, uint32_t to) { return int64_t(to - from) * 60 / 1000; };
+    const auto screen = [this] { return gl->ReadRgba(0, 0, 800, 600); };
+    const auto setPicture = [&](Colour colour) {
+        ASSERT_TRUE(WriteSolidPng(Picture("pic1"), colour));
+        fs::last_write_time(Picture("pic1"), fs::file_time_type::clock::now() + std::chrono::seconds(++changes));
+    };
+    const std::string tempo = "LoadMusic track.wav 125 4\n";
+    const std::string at10 = "#10.0 Set scene.9.lng.2 7\n";
+    const std::string edited10 = "#10.0 Set scene.9.lng.2 8\n";
+    // The edits in turn: a define moves an event from #60 to #58, an event at
+    // #10 changes, the tempo changes, a picture changes.
+    const std::vector<std::string> scripts = {script(tempo, at10, "#58.0"), script(tempo, edited10, "#58.0"),
+                                              script("LoadMusic track.wav 126 4\n", edited10, "#58.0")};
+    const std::vector<uint32_t> validUpTo = {58 * kMsPerPosition, 10 * kMsPerPosition, 0, 0};
+
+    // What a new show of each shows at the playhead; one session at a time,
+    // since the frame clock is the session's.
+    std::vector<std::vector<uint8_t>> pictures;
+    std::vector<Blocks> blocks;
+    for (size_t edit = 0; edit < validUpTo.size(); ++edit) {
+        if (edit == 3)
+            setPicture(kBlack);
+        WriteScript(scripts[std::min<size_t>(edit, 2)]);
+        PreviewSession& preview = NewSession();
+        ASSERT_TRUE(preview.Start());
+        preview.SeekTo(kPlayhead);
+        preview.Step(0, {});
+        ASSERT_EQ(preview.Time(), kPlayhead);
+        pictures.push_back(screen());
+        blocks.push_back(CurrentBlocks());
+    }
+    setPicture(kRed);
+
+    WriteScript(script(tempo, at10, "#60.0"));
+    PreviewSession& preview = NewSession();
+    ASSERT_TRUE(preview.Start());
+    preview.SeekTo(kPlayhead);
+    preview.Step(0, {});
+    for (size_t edit = 0; edit < validUpTo.size(); ++edit) {
+        const int64_t before = preview.FramesFastForwarded();
+        if (edit == 3)
+            setPicture(kBlack);
+        else
+            WriteScript(scripts[edit]);
+        preview.Step(0, {});
+        ASSERT_EQ(preview.BuildCount(), int32_t(edit) + 2);
+        EXPECT_FALSE(preview.IsSeeking());
+        EXPECT_EQ(preview.Time(), kPlayhead);
+        EXPECT_TRUE(screen() == pictures[edit]) << "edit " << edit;
+        EXPECT_TRUE(SameBlocks(CurrentBlocks(), blocks[edit])) << "edit " << edit;
+        // From the last checkpoint before the change, a second apart.
+        const int64_t played = preview.FramesFastForwarded() - before;
+        EXPECT_GE(played, framesBetween(validUpTo[edit], kPlayhead) - 60) << "edit " << edit;
+        EXPECT_LE(played, framesBetween(validUpTo[edit], kPlayhead) + 60) << "edit " << edit;
+    }
+}
+
 TEST_F(PreviewTest, ALongSeekGoesOnOverStepsWithItsProgressInTheTitle)
 {
     WriteScript(kRedShow);
@@ -502,13 +629,15 @@ TEST_F(PreviewTest, ALongSeekGoesOnOverStepsWithItsProgressInTheTitle)
     EXPECT_TRUE(preview.IsSeeking());
     EXPECT_EQ(preview.Time(), 29 * 1000 / 60);
     EXPECT_NE(preview.Title().find("seeking #0.2  48%"), std::string::npos) << preview.Title();
-    // Another seek meanwhile counts from where the first was going.
+    // Another seek meanwhile counts from where the first was going, and
+    // fast-forwards on from the frames the first played.
     preview.Step(100, {PreviewAction::ForwardOne});
     int steps = 1;
     for (; preview.IsSeeking() && steps < 1000; ++steps)
         preview.Step(100, {});
-    // 116 frames of 16 or 17 ms up to 1920, the last landing there.
-    EXPECT_EQ(steps, 117);
+    // 116 frames of 16 or 17 ms up to 1920, 30 of them played already, then
+    // the landing.
+    EXPECT_EQ(steps, 117 - 30);
     EXPECT_EQ(preview.Time(), kMsPerPosition);
     EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), MusicBytes(kMsPerPosition));
     EXPECT_TRUE(AudioChannelIsPlaying(preview.MusicHandle()));
@@ -539,7 +668,7 @@ TEST_F(PreviewTest, SeeksGoByWholePositionsWithinTheShowAndHomeGoesToTheScriptSt
     EXPECT_TRUE(ShowsColour(Middle(), kRed));
 
     // Six presses within one frame, through the window's messages: six
-    // positions, one show built for the last.
+    // positions, one seek to the last, and no show built.
     PreviewKeys keys;
     for (int i = 0; i < 6; ++i) {
         PostMessageA(WM_KEYDOWN, VK_RIGHT, 0);
@@ -548,15 +677,15 @@ TEST_F(PreviewTest, SeeksGoByWholePositionsWithinTheShowAndHomeGoesToTheScriptSt
     const int32_t builds = preview.BuildCount();
     EXPECT_FALSE(PumpPreviewMessages(preview, keys, objects->keyboard));
     EXPECT_TRUE(preview.Step(0, keys.Repeats(objects->keyboard)));
-    EXPECT_EQ(preview.BuildCount(), builds + 1);
+    EXPECT_EQ(preview.BuildCount(), builds);
     EXPECT_EQ(preview.Time(), 9 * kMsPerPosition);
 
-    // A seek needs a good script; with a faulty one the show stays where it is.
+    // A faulty script leaves the last good show, which seeks still move.
     WriteScript(kRedShow + "nonsense\n");
     preview.Step(0, {PreviewAction::ForwardOne});
     EXPECT_FALSE(preview.Faults().empty());
-    EXPECT_EQ(preview.Time(), 9 * kMsPerPosition);
-    // Nor is the seek tried again each frame.
+    EXPECT_EQ(preview.Time(), 10 * kMsPerPosition);
+    // Nor is the faulty script built again each frame.
     const int32_t tried = preview.BuildCount();
     Steps(2, 0);
     EXPECT_EQ(preview.BuildCount(), tried);
@@ -605,7 +734,7 @@ TEST_F(PreviewTest, PauseHoldsPictureAndMusicAndTheEndHoldsTooUntilSpaceStartsOv
 
     preview.Step(100, {PreviewAction::TogglePause});
     EXPECT_FALSE(preview.IsAtEnd());
-    EXPECT_EQ(preview.Time(), 100u);
+    EXPECT_EQ(preview.Time(), 0u);
     EXPECT_TRUE(AudioChannelIsPlaying(track));
 }
 
@@ -669,11 +798,11 @@ TEST_F(PreviewTest, TheStripLeavesTheShowAboveItAloneSeeksWhereClickedAndFollows
     ASSERT_TRUE(target.has_value());
     const TimeSpan shown = TimelineStrip::WindowAround(preview.Time(), kMsPerPosition);
     EXPECT_NEAR(double(*target), shown.start + (shown.end - shown.start) * (500.5 - 92.0) / (794.0 - 92.0), 1.0);
-    const int32_t releases = preview.MemoryReleases();
+    const int32_t builds = preview.BuildCount();
     EXPECT_TRUE(preview.ClickAt(500, y));
     preview.Step(0, {});
     ASSERT_FALSE(preview.IsSeeking());
-    EXPECT_EQ(preview.MemoryReleases(), releases + 1) << "the show the click replaced kept its memory";
+    EXPECT_EQ(preview.BuildCount(), builds) << "a click only moves the show";
     EXPECT_EQ(preview.Time(), *target);
     EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), MusicBytes(*target));
     // The picture the seek lands on has the strip too, as the next one has;
@@ -698,6 +827,61 @@ TEST_F(PreviewTest, TheStripLeavesTheShowAboveItAloneSeeksWhereClickedAndFollows
     preview.Step(0, {});
     ASSERT_EQ(strip.Lanes().effects[1].tracks[1].triggers.size(), 1u);
     EXPECT_EQ(strip.Lanes().effects[1].tracks[1].triggers[0], 7 * kMsPerPosition);
+}
+
+TEST_F(PreviewTest, ALoopGoesBackExactlyToItsStartWithTheMusicEachTimeAndShowsOnTheStrip)
+{
+    WriteScript(kBusyShow + "#0.0 Set scene.3.RUN\n");
+    PreviewSession& preview = NewSession();
+    ASSERT_TRUE(preview.Start());
+    const auto screen = [this] { return gl->ReadRgba(0, 0, 800, 600); };
+    constexpr uint32_t kStart = 2 * kMsPerPosition + 7;
+    constexpr uint32_t kEnd = 3 * kMsPerPosition;
+    preview.SeekTo(kStart);
+    preview.Step(0, {});
+    const std::vector<uint8_t> startPicture = screen();
+    const Blocks startBlocks = CurrentBlocks();
+    // An end before the start is no loop.
+    preview.Apply(PreviewAction::LoopEnd);
+    EXPECT_FALSE(preview.LoopEnd().has_value());
+    preview.Apply(PreviewAction::LoopStart);
+    preview.SeekTo(kEnd);
+    preview.Step(0, {});
+    preview.Apply(PreviewAction::LoopEnd);
+    EXPECT_EQ(preview.LoopStart(), kStart);
+    EXPECT_EQ(preview.LoopEnd(), kEnd);
+
+    for (int round = 0; round < 2; ++round) {
+        uint32_t last = preview.Time();
+        int steps = 0;
+        for (; preview.Time() >= last && steps < 100; ++steps) {
+            last = preview.Time();
+            preview.Step(100, {});
+        }
+        EXPECT_EQ(preview.Time(), kStart);
+        EXPECT_TRUE(screen() == startPicture) << "round " << round;
+        EXPECT_TRUE(SameBlocks(CurrentBlocks(), startBlocks)) << "round " << round;
+        EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), MusicBytes(kStart));
+        EXPECT_TRUE(AudioChannelIsPlaying(preview.MusicHandle()));
+        EXPECT_EQ(steps, round == 0 ? 1 : int(kEnd - kStart) / 100 + 1);
+    }
+
+    // Both ends on the strip, in orange; none once the loop is cleared.
+    const int32_t stripRows = TimelineStrip::HeightFor(600);
+    const auto orangeOnStrip = [&] {
+        const std::vector<uint8_t> pixels = gl->ReadRgba(0, 0, 800, stripRows);
+        int count = 0;
+        for (size_t i = 0; i + 3 < pixels.size(); i += 4) {
+            const bool orange = pixels[i] == 255 && std::abs(pixels[i + 1] - 153) <= 1 && std::abs(pixels[i + 2] - 26) <= 1;
+            count += orange ? 1 : 0;
+        }
+        return count;
+    };
+    preview.Step(0, {PreviewAction::ToggleStrip});
+    EXPECT_GE(orangeOnStrip(), 2 * 2 * stripRows);
+    preview.Step(0, {PreviewAction::ClearLoop});
+    EXPECT_FALSE(preview.LoopStart().has_value());
+    EXPECT_EQ(orangeOnStrip(), 0);
 }
 
 TEST(PreviewKeys, EveryPressCountsSeeksRepeatWhileHeldAndTheOtherKeysActOncePerPress)
@@ -734,14 +918,17 @@ TEST(PreviewKeys, EveryPressCountsSeeksRepeatWhileHeldAndTheOtherKeysActOncePerP
 
     // Taps between two looks each count, in order, and none is a repeat.
     pressed.clear();
-    for (const int32_t key : {VK_NEXT, VK_NEXT, VK_F1 + 4, VK_HOME, VK_PRIOR, VK_LEFT, VK_TAB, VK_ESCAPE, 300}) {
+    for (const int32_t key :
+         {VK_NEXT, VK_NEXT, VK_F1 + 4, VK_HOME, VK_PRIOR, VK_LEFT, VK_TAB, VK_ESCAPE, 300, int32_t('I'), int32_t('O'),
+          VK_BACK}) {
         message(WM_KEYDOWN, key);
         message(WM_KEYUP, key);
     }
     message(WM_KEYDOWN, VK_LEFT);
     EXPECT_EQ(pressed, (Actions{PreviewAction::ForwardEight, PreviewAction::ForwardEight, PreviewAction::Reload,
                                 PreviewAction::Home, PreviewAction::BackEight, PreviewAction::BackOne,
-                                PreviewAction::ToggleStrip, PreviewAction::BackOne}));
+                                PreviewAction::ToggleStrip, PreviewAction::LoopStart, PreviewAction::LoopEnd,
+                                PreviewAction::ClearLoop, PreviewAction::BackOne}));
     EXPECT_EQ(keys.Repeats(keyboard), Actions{});
     clock.Advance(400);
     EXPECT_EQ(keys.Repeats(keyboard), Actions{PreviewAction::BackOne});

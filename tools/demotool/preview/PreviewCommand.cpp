@@ -42,11 +42,17 @@ void PrintHelp(FILE* out)
                  "                       a click on them goes to that moment\n"
                  "  T                    unfold (or fold) the parameter tracks of the slot under\n"
                  "                       the mouse on the lanes, else the heart's\n"
+                 "  I, O                 the loop's start, then its end, at the playhead: playback\n"
+                 "                       goes back to the start each time it reaches the end\n"
+                 "  Backspace            no loop\n"
                  "  Escape               quit\n"
                  "\n"
-                 "Seeks and reloads land exactly where the whole show is at that time: the show\n"
-                 "is fast-forwarded from the script's start as render --from does, its progress\n"
-                 "in the title. Paused, the picture is held and no frame is played.\n"
+                 "Seeks and reloads land exactly where the whole show is at that time, as a\n"
+                 "render from the script's start shows it: the show goes on from a checkpoint,\n"
+                 "kept about every second of show while it plays or seeks, a long one with its\n"
+                 "progress in the title. A reload keeps the checkpoints from before the script's\n"
+                 "first changed event; a changed tempo, Goto, picture, mesh or music keeps none.\n"
+                 "Paused, the picture is held and no frame is played.\n"
                  "The title shows the time as #position.beat, in milliseconds, and the frame rate.\n");
 }
 

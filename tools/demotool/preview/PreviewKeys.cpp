@@ -22,6 +22,8 @@ constexpr Binding kBindings[] = {
     {VK_RIGHT, PreviewAction::ForwardOne, true},   {VK_PRIOR, PreviewAction::BackEight, true},
     {VK_NEXT, PreviewAction::ForwardEight, true},  {VK_HOME, PreviewAction::Home, false},
     {kF5, PreviewAction::Reload, false},           {VK_TAB, PreviewAction::ToggleStrip, false},
+    {'I', PreviewAction::LoopStart, false},        {'O', PreviewAction::LoopEnd, false},
+    {VK_BACK, PreviewAction::ClearLoop, false},
 };
 
 } // namespace

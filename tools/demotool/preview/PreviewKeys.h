@@ -18,6 +18,9 @@ enum class PreviewAction : uint8_t {
     Home,        // the script's start time
     Reload,      // F5
     ToggleStrip, // Tab: the script's lanes along the bottom
+    LoopStart,   // I: the loop starts at the playhead ("in")
+    LoopEnd,     // O: and ends there ("out")
+    ClearLoop,   // Backspace: no loop
 };
 
 // Turns key presses into actions: every press as its key message comes, so

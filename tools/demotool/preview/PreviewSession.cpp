@@ -9,6 +9,7 @@
 #include "platform/Memory.h"
 #include "tools/demotool/preview/PreviewMusic.h"
 #include "tools/demotool/preview/PreviewShow.h"
+#include "tools/demotool/preview/SavedGLState.h"
 #include "tools/demotool/preview/TimelineStrip.h"
 #include "tools/demotool/script/ScriptSession.h"
 #include "tools/demotool/timeline/TimelineLanes.h"
@@ -26,6 +27,11 @@ constexpr int32_t kLongSeek = 8;
 // The frame rate of a default render, so that a seek to one of its frames
 // shows what "demotool render --at" draws there.
 constexpr int32_t kSeekFramesPerSecond = 60;
+// A second of show between checkpoints: a seek fast-forwards at most that
+// much, in well under a tenth of a second.
+constexpr int64_t kCheckpointFrames = kSeekFramesPerSecond;
+// Checkpoints go a little past the last event, where the show still moves.
+constexpr uint32_t kFillPastEvents = 10000;
 
 } // namespace
 
@@ -49,8 +55,9 @@ void PreviewSession::FrameClock::Sleep(uint32_t milliseconds)
     SDL_Delay(milliseconds);
 }
 
-PreviewSession::PreviewSession(FILE* reportTo, uint32_t pollEvery, uint32_t seekSliceMs)
-    : report(reportTo), strip(std::make_unique<TimelineStrip>()), pollInterval(pollEvery), seekSlice(seekSliceMs)
+PreviewSession::PreviewSession(FILE* reportTo, uint32_t pollEvery, uint32_t seekSliceMs, uint32_t fillSliceMs)
+    : report(reportTo), strip(std::make_unique<TimelineStrip>()), pollInterval(pollEvery), seekSlice(seekSliceMs),
+      fillSlice(fillSliceMs)
 {
     SetClockSource(&clock);
 }
@@ -87,7 +94,10 @@ bool PreviewSession::Step(uint32_t elapsed, const std::vector<PreviewAction>& ac
     const int32_t width = GetGLWindow()->Width();
     const int32_t height = GetGLWindow()->Height();
     bool drew = true;
-    if (seek) {
+    const bool playing = show && !seekTarget && !paused && !atEnd && !undrawn;
+    if (playing && loopStart && loopEnd && Time() + elapsed >= *loopEnd)
+        SeekTo(*loopStart);
+    if (seekTarget) {
         drew = ContinueSeek();
     } else if (undrawn || !(paused || atEnd)) {
         DrawFrame(elapsed);
@@ -100,8 +110,12 @@ bool PreviewSession::Step(uint32_t elapsed, const std::vector<PreviewAction>& ac
     }
     stripToggled = false;
     // Also over the picture a seek lands on, so the strip does not blink.
-    if (drew && stripShown && show)
+    if (drew && stripShown && show) {
         strip->Draw(width, height, Time());
+        strip->DrawLoopMarks(loopStart, loopEnd);
+    }
+    if (!seekTarget)
+        FillCheckpoints(paused || atEnd ? 3 * fillSlice : fillSlice);
     CountFrame(elapsed);
     return drew;
 }
@@ -157,7 +171,10 @@ void PreviewSession::Apply(PreviewAction action)
     case PreviewAction::ForwardOne: SeekPositions(1); break;
     case PreviewAction::BackEight: SeekPositions(-kLongSeek); break;
     case PreviewAction::ForwardEight: SeekPositions(kLongSeek); break;
-    case PreviewAction::Home: Rebuild(std::nullopt, true); break;
+    case PreviewAction::Home:
+        if (show)
+            SeekTo(show->ScriptStartTime());
+        break;
     case PreviewAction::Reload:
         std::fprintf(report, "preview: reloading\n");
         Reload();
@@ -166,6 +183,9 @@ void PreviewSession::Apply(PreviewAction action)
         stripShown = !stripShown;
         stripToggled = true;
         break;
+    case PreviewAction::LoopStart: SetLoopStart(); break;
+    case PreviewAction::LoopEnd: SetLoopEnd(); break;
+    case PreviewAction::ClearLoop: ClearLoop(); break;
     }
 }
 
@@ -192,13 +212,29 @@ bool PreviewSession::Rebuild(std::optional<uint32_t> time, bool moveMusic)
     const uint32_t scriptStart = attempt->ScriptStartTime();
     // Past the script's end there is nothing to see but its last frame.
     const uint32_t target = std::min(time.value_or(scriptStart), attempt->GetTimeline().EndTime());
-    const uint32_t start = std::min(target, scriptStart);
+    // A checkpoint holds while the show has played nothing that changed.
+    const uint32_t validBefore = show ? attempt->FirstDifference(*show) : 0;
+    std::erase_if(checkpoints, [validBefore](const Checkpoint& checkpoint) {
+        return checkpoint.frame == 0 || checkpoint.state.timeline.currentTime >= validBefore;
+    });
+    fillCursor.reset();
+    filled = false;
+    fillEnd = 0;
+    const Timeline& timeline = attempt->GetTimeline();
+    for (int32_t i = 0; i < timeline.EventCount(); ++i)
+        fillEnd = std::max({fillEnd, timeline.Events()[i].start, timeline.Events()[i].end});
+    fillEnd = std::min(uint32_t(std::min<uint64_t>(uint64_t(fillEnd) + kFillPastEvents, Timeline::kNoTime)),
+                       timeline.EndTime());
     // Each show draws the random sequence from its beginning, as the player does.
     CrtSeed(1);
-    attempt->StartAt(start);
+    attempt->StartAt(scriptStart);
     // The old show's effects and pictures go before the new one draws.
     show = std::move(attempt);
-    seek.reset();
+    grid = Grid{scriptStart, 0};
+    Checkpoint start;
+    show->Save(start.state);
+    checkpoints.insert(checkpoints.begin(), std::move(start));
+    seekTarget.reset();
     undrawn = true;
     UpdateStripLanes();
     if (nextMusic || show->MusicPath().empty()) {
@@ -209,21 +245,56 @@ bool PreviewSession::Rebuild(std::optional<uint32_t> time, bool moveMusic)
     if (atEnd)
         moveMusic = true;
     atEnd = false;
-    if (target > start) {
+    if (target > scriptStart) {
         // The music waits for the picture, then goes on from the same time.
-        seek = Seek{start, target, 0};
-        if (music)
-            music->Pause();
+        StartSeek(target);
         return true;
     }
+    // Before the script's start, off the checkpoints' frames.
+    if (target < scriptStart) {
+        show->StartAt(target);
+        grid = Grid{target, 0};
+    }
     if (music && moveMusic)
-        music->PlayFrom(start, paused);
+        music->PlayFrom(target, paused);
     return true;
 }
 
 void PreviewSession::SeekTo(uint32_t milliseconds)
 {
-    Rebuild(milliseconds, true);
+    pendingSeek.reset();
+    if (!show)
+        return;
+    const uint32_t target = std::min(milliseconds, show->GetTimeline().EndTime());
+    if (target < show->ScriptStartTime()) {
+        Rebuild(target, true);
+        return;
+    }
+    atEnd = false;
+    undrawn = true;
+    StartSeek(target);
+}
+
+void PreviewSession::StartSeek(uint32_t target)
+{
+    const uint32_t gridStart = show->ScriptStartTime();
+    const Checkpoint* from = &checkpoints.front();
+    for (const Checkpoint& checkpoint : checkpoints)
+        if (gridStart + SteppedClock::FrameStart(checkpoint.frame, kSeekFramesPerSecond) < target)
+            from = &checkpoint;
+    // The frames a seek under way played are as good as a checkpoint, and
+    // need no frame played after them: their pixels are still there.
+    const bool goOn = seekTarget && grid.from == gridStart && grid.frame >= from->frame && NextFrameTime() <= target;
+    if (!goOn) {
+        show->Restore(from->state);
+        clock.now = from->state.lastFrameTime;
+        grid = Grid{gridStart, from->frame};
+        lastFrameUnseen = false;
+        seekFrom = Time();
+    }
+    seekTarget = target;
+    if (music)
+        music->Pause();
 }
 
 void PreviewSession::StartPendingSeek()
@@ -237,7 +308,7 @@ void PreviewSession::StartPendingSeek()
 bool PreviewSession::ContinueSeek()
 {
     const uint64_t sliceEnd = SDL_GetTicks64() + seekSlice;
-    if (FastForward(*this, seek->target, [sliceEnd] { return SDL_GetTicks64() < sliceEnd; }) ==
+    if (FastForward(*this, *seekTarget, [sliceEnd] { return SDL_GetTicks64() < sliceEnd; }) ==
         FastForwardEnd::Paused)
         return false;
     Land();
@@ -251,32 +322,102 @@ Timeline& PreviewSession::StepperTimeline()
 
 uint32_t PreviewSession::NextFrameTime() const
 {
-    return seek->from + SteppedClock::FrameStart(seek->frame, kSeekFramesPerSecond);
+    return grid.from + SteppedClock::FrameStart(grid.frame, kSeekFramesPerSecond);
 }
 
 uint32_t PreviewSession::FrameTimeAfterNext() const
 {
-    return seek->from + SteppedClock::FrameStart(seek->frame + 1, kSeekFramesPerSecond);
+    return grid.from + SteppedClock::FrameStart(grid.frame + 1, kSeekFramesPerSecond);
 }
 
 bool PreviewSession::PlayFrame(bool quiet)
 {
-    if (seek->frame > 0)
-        clock.now += SteppedClock::FrameStart(seek->frame, kSeekFramesPerSecond) -
-                     SteppedClock::FrameStart(seek->frame - 1, kSeekFramesPerSecond);
+    ++framesFastForwarded;
+    return PlayGridFrame(quiet, quiet);
+}
+
+// `unseen`: no later frame sees this one's pixels, so that the show after it
+// can be a checkpoint.
+bool PreviewSession::PlayGridFrame(bool quiet, bool unseen)
+{
+    if (grid.frame > 0)
+        clock.now += SteppedClock::FrameStart(grid.frame, kSeekFramesPerSecond) -
+                     SteppedClock::FrameStart(grid.frame - 1, kSeekFramesPerSecond);
     GetRenderHelper()->SetQuiet(quiet);
     const bool ended = show->Frame();
     GetRenderHelper()->SetQuiet(false);
-    ++seek->frame;
+    ++grid.frame;
+    lastFrameUnseen = unseen;
+    if (unseen && !ended && grid.from == show->ScriptStartTime())
+        KeepCheckpoint(kCheckpointFrames);
     return !ended;
+}
+
+void PreviewSession::KeepCheckpoint(int64_t spacing)
+{
+    const auto above =
+        std::upper_bound(checkpoints.begin(), checkpoints.end(), grid.frame,
+                         [](int64_t frame, const Checkpoint& checkpoint) { return frame < checkpoint.frame; });
+    if (above != checkpoints.begin() && std::prev(above)->frame + spacing > grid.frame)
+        return;
+    Checkpoint checkpoint;
+    checkpoint.frame = grid.frame;
+    show->Save(checkpoint.state);
+    checkpoints.insert(above, std::move(checkpoint));
+}
+
+// Spare time goes to checkpoints ahead of the last one. The show playing is
+// put aside and back, GL state included; the frames played meanwhile draw
+// nothing.
+void PreviewSession::FillCheckpoints(uint32_t budget)
+{
+    if (!show || filled || budget == 0 || grid.from != show->ScriptStartTime())
+        return;
+    if (!fillCursor || fillCursor->frame < checkpoints.back().frame)
+        fillCursor = checkpoints.back();
+    ShowSnapshot playing;
+    show->Save(playing);
+    const uint32_t playingClock = clock.now;
+    const Grid playingGrid = grid;
+    {
+        const SavedGLState saved(GetGLWindow()->Width(), GetGLWindow()->Height());
+        show->Restore(fillCursor->state);
+        clock.now = fillCursor->state.lastFrameTime;
+        grid.frame = fillCursor->frame;
+        const uint64_t end = SDL_GetTicks64() + budget;
+        do {
+            const bool unseen = NextFrameCanBeQuiet(show->GetTimeline(), FrameTimeAfterNext());
+            if (!PlayGridFrame(true, unseen) || NextFrameTime() >= fillEnd) {
+                filled = true;
+                break;
+            }
+        } while (SDL_GetTicks64() < end);
+        fillCursor->frame = grid.frame;
+        show->Save(fillCursor->state);
+    }
+    show->Restore(playing);
+    clock.now = playingClock;
+    grid = playingGrid;
+}
+
+size_t PreviewSession::CheckpointBytes() const
+{
+    size_t bytes = 0;
+    for (const Checkpoint& checkpoint : checkpoints)
+        bytes += sizeof(Checkpoint) + checkpoint.state.reachedKinds.capacity() * sizeof(EventKind) +
+                 (checkpoint.state.heart.flash.capacity() + checkpoint.state.heart.fade.capacity()) * sizeof(float);
+    return bytes;
 }
 
 // The frame at the target itself, drawn; a whole frame when the target lies
 // on a render's frame, else one cut short.
 void PreviewSession::Land()
 {
-    const uint32_t target = seek->target;
-    seek.reset();
+    const uint32_t target = *seekTarget;
+    seekTarget.reset();
+    // Where the seek stands is where a seek onwards goes on from.
+    if (lastFrameUnseen && grid.from == show->ScriptStartTime())
+        KeepCheckpoint(1);
     clock.now += target - Time();
     const bool ended = show->Frame();
     KeepPicture();
@@ -334,12 +475,12 @@ void PreviewSession::TogglePause()
 {
     if (atEnd) {
         paused = false;
-        Rebuild(std::nullopt, true);
+        SeekTo(show->ScriptStartTime());
         return;
     }
     paused = !paused;
     // A seek under way starts the music, or not, when it lands.
-    if (!music || seek)
+    if (!music || seekTarget)
         return;
     if (paused)
         music->Pause();
@@ -392,12 +533,12 @@ void PreviewSession::CountFrame(uint32_t elapsed)
 std::string PreviewSession::Title() const
 {
     std::string title = "Demo preview";
-    if (show && seek) {
+    if (show && seekTarget) {
         const Timeline& timeline = show->GetTimeline();
-        const double done = double(Time() - seek->from) / double(seek->target - seek->from);
+        const double done = *seekTarget > seekFrom ? double(Time() - seekFrom) / double(*seekTarget - seekFrom) : 1.0;
         char percent[32];
         std::snprintf(percent, sizeof percent, "  %d%%", int(done * 100.0));
-        title += "  seeking " + ShowTimeText(seek->target, timeline.MsPerPosition(), timeline.MsPerBeat()) + percent;
+        title += "  seeking " + ShowTimeText(*seekTarget, timeline.MsPerPosition(), timeline.MsPerBeat()) + percent;
     } else if (show) {
         const Timeline& timeline = show->GetTimeline();
         char numbers[64];
@@ -439,7 +580,26 @@ uint32_t PreviewSession::Destination() const
 {
     if (pendingSeek)
         return *pendingSeek;
-    return seek ? seek->target : Time();
+    return seekTarget ? *seekTarget : Time();
+}
+
+void PreviewSession::SetLoopStart()
+{
+    loopStart = Destination();
+    if (loopEnd && *loopEnd <= *loopStart)
+        loopEnd.reset();
+}
+
+void PreviewSession::SetLoopEnd()
+{
+    if (loopStart && Destination() > *loopStart)
+        loopEnd = Destination();
+}
+
+void PreviewSession::ClearLoop()
+{
+    loopStart.reset();
+    loopEnd.reset();
 }
 
 const Timeline* PreviewSession::CurrentTimeline() const

@@ -5,6 +5,7 @@
 #include "tools/demotool/preview/FileWatch.h"
 #include "tools/demotool/preview/HeldPicture.h"
 #include "tools/demotool/preview/PreviewKeys.h"
+#include "tools/demotool/preview/PreviewShow.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -14,7 +15,6 @@
 #include <vector>
 
 class PreviewMusic;
-class PreviewShow;
 class Timeline;
 class TimelineStrip;
 
@@ -22,12 +22,15 @@ class TimelineStrip;
 std::string ShowTimeText(uint32_t milliseconds, double msPerPosition, double msPerBeat);
 
 // Plays the show under the current directory for its author: at once, from
-// any time, rebuilt whenever one of its files changes. Each rebuild makes a
-// whole new show (driver, timeline, pictures, effects) and takes it to where
-// the preview stands exactly as the whole show is there: fast-forwarded from
-// the script's start (FastForward), on the frames of a render at 60 frames
-// per second, the last frame cut short to land on the time itself. A show with
-// faults is reported and thrown away, and the last good one plays on.
+// any time, rebuilt whenever one of its files changes. Every seek and reload
+// lands where the whole show is there: on the frames of a render at 60 frames
+// per second from the script's start, the last frame cut short to land on the
+// time itself (FastForward). The session keeps checkpoints on those frames,
+// about one per second of show, taken while it fast-forwards and, with time
+// to spare, while the show plays; a seek goes from the latest one before its
+// target. A reload builds a new show and keeps the checkpoints from before
+// the first change to the script's events. A show with faults is reported
+// and thrown away, and the last good one plays on.
 //
 // Needs a current GL context and the process-wide objects installed. While
 // it lives, the frame clock is the session's own: it moves by the time given
@@ -41,8 +44,11 @@ public:
     // Reloads and faults are told on `report`. The files are looked at
     // every `pollInterval` milliseconds of Step time. A Step fast-forwards
     // for about `seekSlice` milliseconds of wall time (one frame at least),
-    // so that the window answers during a long seek.
-    explicit PreviewSession(FILE* report = stderr, uint32_t pollInterval = 250, uint32_t seekSlice = 50);
+    // so that the window answers during a long seek. A Step that plays
+    // spends about `fillSlice` milliseconds more on checkpoints ahead, a
+    // held picture's Step three times as much; 0 takes none but the seeks'.
+    explicit PreviewSession(FILE* report = stderr, uint32_t pollInterval = 250, uint32_t seekSlice = 50,
+                            uint32_t fillSlice = 4);
     ~PreviewSession() override;
 
     PreviewSession(const PreviewSession&) = delete;
@@ -64,12 +70,19 @@ public:
     bool ClickAt(int32_t x, int32_t y);
 
     // Goes to this timeline time exactly as the whole show is there, music
-    // too: a new show from the script's start, fast-forwarded up to it over
+    // too: from the latest checkpoint before it, fast-forwarded up to it over
     // the next Steps, the first picture shown there. Before the script's
-    // start the show starts at the time as a "Goto" line would.
+    // start a new show starts at the time as a "Goto" line would.
     void SeekTo(uint32_t milliseconds);
     // True while a seek has not landed yet: Step then shows nothing new.
-    bool IsSeeking() const { return seek.has_value() || pendingSeek.has_value(); }
+    bool IsSeeking() const { return seekTarget.has_value() || pendingSeek.has_value(); }
+    // Playback from the loop's end goes back to its start, as a seek; a
+    // loop needs both ends, the start first.
+    void SetLoopStart();
+    void SetLoopEnd();
+    void ClearLoop();
+    std::optional<uint32_t> LoopStart() const { return loopStart; }
+    std::optional<uint32_t> LoopEnd() const { return loopEnd; }
 
     // Time, frame rate and state, or a seek's progress, for the window title.
     std::string Title() const;
@@ -89,6 +102,13 @@ public:
     // The audio layer's handle of the music playing, 0 for none.
     uint32_t MusicHandle() const;
     int32_t BuildCount() const { return buildCount; }
+    size_t CheckpointCount() const { return checkpoints.size(); }
+    // Checkpoints go as far as the show's events, or its end.
+    bool CheckpointsComplete() const { return filled; }
+    // What the checkpoints hold, in bytes.
+    size_t CheckpointBytes() const;
+    // The frames fast-forwarded by seeks since the session began.
+    int64_t FramesFastForwarded() const { return framesFastForwarded; }
     // How often a Step gave freed memory back: once after each Step that
     // follows a build.
     int32_t MemoryReleases() const { return memoryReleases; }
@@ -103,10 +123,15 @@ private:
         uint32_t now = 0;
     };
 
-    struct Seek {
+    // Frames played on a render's grid: a seek's, or the checkpoints'.
+    struct Grid {
         uint32_t from = 0;
-        uint32_t target = 0;
-        int64_t frame = 0; // frames fast-forwarded so far
+        int64_t frame = 0; // frames played so far
+    };
+    // The show as it was before grid frame `frame`.
+    struct Checkpoint {
+        int64_t frame = 0;
+        ShowSnapshot state;
     };
 
     // The show moved on and drawn, or the screen cleared without one.
@@ -118,6 +143,13 @@ private:
     // true when it landed.
     bool ContinueSeek();
     void Land();
+    // From the latest checkpoint that plays a frame before the target, or
+    // on from where a seek under way has got to.
+    void StartSeek(uint32_t target);
+    bool PlayGridFrame(bool quiet, bool unseen);
+    // A checkpoint at the grid frame about to play, unless one is near.
+    void KeepCheckpoint(int64_t spacing);
+    void FillCheckpoints(uint32_t budget);
     Timeline& StepperTimeline() override;
     uint32_t NextFrameTime() const override;
     uint32_t FrameTimeAfterNext() const override;
@@ -141,8 +173,23 @@ private:
     FrameClock clock;
     std::unique_ptr<PreviewShow> show;
     std::unique_ptr<PreviewMusic> music;
-    std::optional<Seek> seek;
+    Grid grid;
+    std::optional<uint32_t> seekTarget;
+    // The time a seek started from, for its progress.
+    uint32_t seekFrom = 0;
     std::optional<uint32_t> pendingSeek;
+    // By frame; the first, at the script's start, is always there.
+    std::vector<Checkpoint> checkpoints;
+    // Where the checkpoints' fill goes on from; put aside with the show's
+    // pixels, so no seek restores it.
+    std::optional<Checkpoint> fillCursor;
+    uint32_t fillEnd = 0;
+    bool filled = false;
+    // The last grid frame played left no pixel a later frame sees.
+    bool lastFrameUnseen = false;
+    int64_t framesFastForwarded = 0;
+    std::optional<uint32_t> loopStart;
+    std::optional<uint32_t> loopEnd;
     HeldPicture held;
     // The show has drawn no picture since it was built, so none is held.
     bool undrawn = true;
@@ -153,6 +200,7 @@ private:
     std::vector<std::string> faults;
     uint32_t pollInterval;
     uint32_t seekSlice;
+    uint32_t fillSlice;
     uint32_t sincePoll = 0;
     bool paused = false;
     // The show's last frame was played; it holds there until Space.

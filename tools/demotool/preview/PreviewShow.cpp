@@ -1,14 +1,28 @@
 #include "tools/demotool/preview/PreviewShow.h"
 
+#include "platform/CrtRandom.h"
 #include "resources/ImageRegistry.h"
 #include "tools/demotool/preview/FileWatch.h"
 #include "tools/demotool/script/StartUpNeeds.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace {
 
 // The registry reads a ".bmp" name from the PNG file of the same stem.
+bool SameEvent(const TimelineEvent& a, EventKind aKind, const TimelineEvent& b, EventKind bKind)
+{
+    return a.effect == b.effect && a.start == b.start && a.end == b.end && aKind == bKind &&
+           a.valueType == b.valueType && a.dblValue == b.dblValue && a.lngValue == b.lngValue &&
+           a.boolValue == b.boolValue && a.fadeFrom == b.fadeFrom && a.index == b.index;
+}
+
+bool SamePattern(const Pattern& a, const Pattern& b)
+{
+    return a.length == b.length && std::equal(a.steps, a.steps + Pattern::kMaxSteps, b.steps);
+}
+
 std::string FileReadFor(const std::string& path)
 {
     const size_t dot = path.rfind('.');
@@ -46,6 +60,11 @@ bool PreviewShow::Build()
         ReportMissingPictures();
     if (effectsStarted)
         CheckMesh();
+    const Timeline& timeline = show->driver.GetTimeline();
+    for (int32_t i = 0; i < timeline.EventCount(); ++i)
+        scriptKinds.push_back(timeline.Events()[i].kind);
+    for (const std::string& file : files)
+        stamps.push_back(file == kScriptPath ? FileStamp{} : StampOf(file));
     return effectsStarted && faults.empty();
 }
 
@@ -54,6 +73,96 @@ void PreviewShow::StartAt(uint32_t milliseconds)
     Timeline& timeline = show->driver.GetTimeline();
     timeline.SetStartTime(milliseconds);
     timeline.Reset();
+}
+
+void PreviewShow::Save(ShowSnapshot& snapshot) const
+{
+    const Timeline& timeline = show->driver.GetTimeline();
+    snapshot.timeline = timeline.PlayState();
+    snapshot.reachedKinds.clear();
+    for (int32_t i = 0; i < timeline.EventCount(); ++i)
+        if (timeline.Events()[i].start <= timeline.CurrentTime())
+            snapshot.reachedKinds.push_back(timeline.Events()[i].kind);
+    snapshot.heart = show->lineup.heart.State();
+    snapshot.picture = show->lineup.picture.State();
+    snapshot.glowCompose = show->lineup.glowCompose.State();
+    snapshot.random = CrtState();
+    snapshot.lastFrameTime = show->driver.LastFrameTime();
+}
+
+void PreviewShow::Restore(const ShowSnapshot& snapshot)
+{
+    Timeline& timeline = show->driver.GetTimeline();
+    timeline.RestorePlayState(snapshot.timeline);
+    size_t reached = 0;
+    for (int32_t i = 0; i < timeline.EventCount(); ++i) {
+        const bool isReached = timeline.Events()[i].start <= timeline.CurrentTime();
+        if (isReached && reached < snapshot.reachedKinds.size())
+            timeline.SetEventKind(i, snapshot.reachedKinds[reached++]);
+        else
+            timeline.SetEventKind(i, scriptKinds[size_t(i)]);
+    }
+    show->lineup.heart.RestoreState(snapshot.heart);
+    show->lineup.picture.RestoreState(snapshot.picture);
+    show->lineup.glowCompose.RestoreState(snapshot.glowCompose);
+    CrtSeed(snapshot.random);
+    show->driver.SetLastFrameTime(snapshot.lastFrameTime);
+}
+
+uint32_t PreviewShow::FirstDifference(const PreviewShow& before) const
+{
+    const Timeline& now = GetTimeline();
+    const Timeline& then = before.GetTimeline();
+    if (files != before.files || stamps != before.stamps || now.MsPerBeat() != then.MsPerBeat() ||
+        now.MsPerPosition() != then.MsPerPosition() || now.StepsPerMs() != then.StepsPerMs() ||
+        scriptStartTime != before.scriptStartTime)
+        return 0;
+
+    uint32_t first = Timeline::kNoTime;
+    // A pattern plays from the first switch to it; every other event acts
+    // at its start.
+    for (int32_t id = 0; id < Timeline::kPatternCount; ++id) {
+        if (SamePattern(now.GetPattern(id), then.GetPattern(id)))
+            continue;
+        for (const Timeline* timeline : {&now, &then})
+            for (int32_t i = 0; i < timeline->EventCount(); ++i)
+                if (timeline->Events()[i].kind == EventKind::PatternSwitch && timeline->Events()[i].lngValue == id)
+                    first = std::min(first, timeline->Events()[i].start);
+    }
+
+    // Events act in the script's order within a frame, so the events started
+    // by a time must be the same ones in the same order, not only at the
+    // same times. The order of the events as read is kept by the kinds.
+    std::vector<uint32_t> times;
+    for (const Timeline* timeline : {&now, &then})
+        for (int32_t i = 0; i < timeline->EventCount(); ++i)
+            times.push_back(timeline->Events()[i].start);
+    std::sort(times.begin(), times.end());
+    times.erase(std::unique(times.begin(), times.end()), times.end());
+    for (const uint32_t time : times) {
+        if (time >= first)
+            break;
+        int32_t i = 0;
+        int32_t j = 0;
+        bool same = true;
+        while (same) {
+            while (i < now.EventCount() && now.Events()[i].start > time)
+                ++i;
+            while (j < then.EventCount() && then.Events()[j].start > time)
+                ++j;
+            if (i == now.EventCount() || j == then.EventCount()) {
+                same = i == now.EventCount() && j == then.EventCount();
+                break;
+            }
+            same = SameEvent(now.Events()[i], scriptKinds[size_t(i)], then.Events()[j],
+                             before.scriptKinds[size_t(j)]);
+            ++i;
+            ++j;
+        }
+        if (!same)
+            return time;
+    }
+    return first;
 }
 
 bool PreviewShow::Frame()

@@ -1,14 +1,30 @@
 #pragma once
 
 #include "app/ShowLineup.h"
+#include "demo/Timeline.h"
 #include "demo/TimelineHost.h"
+#include "tools/demotool/preview/FileWatch.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-class Timeline;
+// Everything a frame of the show carries to the next, as plain copies: put
+// back, the show goes on exactly as it went on from there. Pictures, the mesh
+// and GL objects are the build's and stay out.
+struct ShowSnapshot {
+    TimelinePlayState timeline;
+    // The kinds of the events whose start the clock has reached, in the
+    // script's order: the later ones are as read, and a script whose events
+    // up to then are the same can take these.
+    std::vector<EventKind> reachedKinds;
+    HeartState heart;
+    PictureState picture;
+    GlowComposeState glowCompose;
+    uint32_t random = 1;
+    uint32_t lastFrameTime = 0;
+};
 
 // One show built from the files under the current directory the way the
 // player builds it, without the disclaimer: a driver of its own with its
@@ -35,6 +51,15 @@ public:
     void StartAt(uint32_t milliseconds);
     // Runs one frame of the driver; true once the script's end is reached.
     bool Frame();
+
+    // The earliest timeline time from which this show, played, can differ
+    // from `before` played: where their events first differ, a changed
+    // pattern first plays, or 0 for anything else changed (tempo, "Goto", a
+    // picture, the mesh, the music). Timeline::kNoTime when nothing differs.
+    uint32_t FirstDifference(const PreviewShow& before) const;
+    // The frame clock's reading is the driver's last frame time.
+    void Save(ShowSnapshot& snapshot) const;
+    void Restore(const ShowSnapshot& snapshot);
 
     void AddFault(std::string fault) { faults.push_back(std::move(fault)); }
 
@@ -67,5 +92,8 @@ private:
     std::vector<std::string> files;
     std::string musicPath;
     uint32_t scriptStartTime = 0;
+    std::vector<EventKind> scriptKinds;
+    // How each of the files but the script looked once the build read them.
+    std::vector<FileStamp> stamps;
     std::unique_ptr<DemoShow> show;
 };

@@ -121,6 +121,26 @@ void TimelineStrip::ToggleTracksAt(int32_t x, int32_t y)
     stale = true;
 }
 
+void TimelineStrip::DrawLoopMarks(std::optional<uint32_t> start, std::optional<uint32_t> end) const
+{
+    if (!drawn || (!start && !end))
+        return;
+    SavedGLState saved(layout.width, windowHeight);
+    glDisable(GL_TEXTURE_2D);
+    glColor3f(1.0f, 0.6f, 0.1f);
+    const int32_t height = layout.height;
+    for (const auto& [time, tick] : {std::pair{start, 6.0}, std::pair{end, -6.0}}) {
+        if (!time)
+            continue;
+        const double x = layout.axis.XOf(*time);
+        if (x < layout.axis.left || x > layout.axis.right)
+            continue;
+        const double column = std::floor(x);
+        glRectd(column - 1.0, 0.0, column + 1.0, height);
+        glRectd(std::min(column, column + tick), height - 3.0, std::max(column, column + tick), height);
+    }
+}
+
 std::optional<uint32_t> TimelineStrip::TimeAt(int32_t x, int32_t y) const
 {
     if (!drawn)

@@ -45,6 +45,9 @@ public:
     void ToggleTracksAt(int32_t x, int32_t y);
     const std::vector<int32_t>& Unfolded() const { return unfolded; }
 
+    // The loop's ends over the band as last drawn, as orange columns: the
+    // start's with a tick to the right at the top, the end's to the left.
+    void DrawLoopMarks(std::optional<uint32_t> start, std::optional<uint32_t> end) const;
     // The show time under a window pixel (x right, y down from the top, as
     // mouse events give them) on the band's lanes as last drawn; nothing
     // off the band or on its names.
