@@ -1,0 +1,406 @@
+// What WebGL under emscripten's fixed-function emulation lacks, done here in
+// the layer (see WebGL.h for the calls that are routed through it).
+#include "platform/web/WebLayer.h"
+
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+constexpr GLenum kClamp = 0x2900; // GL_CLAMP, which WebGL does not know
+
+struct ArrayPointer {
+    GLint size = 0;
+    GLsizei stride = 0;
+    const void* pointer = nullptr;
+
+    const float* At(GLuint index, GLint defaultSize) const
+    {
+        const GLsizei step = stride ? stride : GLsizei(sizeof(float)) * (size ? size : defaultSize);
+        return reinterpret_cast<const float*>(static_cast<const uint8_t*>(pointer) + size_t(index) * size_t(step));
+    }
+};
+
+struct LayerState {
+    bool genS = false;
+    bool genT = false;
+    GLint modeS = GL_EYE_LINEAR;
+    GLint modeT = GL_EYE_LINEAR;
+    GLenum frontMode = GL_FILL;
+    ArrayPointer vertices;
+    ArrayPointer normals;
+    ArrayPointer texCoords;
+    bool texCoordArray = false;
+    std::vector<float> sphereCoords;
+    std::vector<GLushort> lineIndices;
+};
+
+LayerState g_state;
+
+bool SphereMapOn()
+{
+    return g_state.genS && g_state.genT && g_state.modeS == GL_SPHERE_MAP && g_state.modeT == GL_SPHERE_MAP &&
+           g_state.vertices.pointer && g_state.normals.pointer;
+}
+
+// The texture coordinates fixed-function sphere mapping gives each vertex:
+// the eye-space view vector reflected about the eye-space normal (taken by
+// the inverse transpose of the modelview, not renormalised, as without
+// GL_NORMALIZE).
+void ComputeSphereCoords(GLuint vertexCount)
+{
+    float m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    // Inverse transpose of the upper 3x3 (column-major m[col * 4 + row]) up
+    // to the determinant, which is applied once below.
+    const float a = m[0], b = m[4], c = m[8], d = m[1], e = m[5], f = m[9], g = m[2], h = m[6], i = m[10];
+    const float cof[9] = {e * i - f * h, f * g - d * i, d * h - e * g, c * h - b * i, a * i - c * g,
+                          b * g - a * h, b * f - c * e, c * d - a * f, a * e - b * d};
+    const float det = a * cof[0] + b * cof[1] + c * cof[2];
+    const float inv = det != 0.0f ? 1.0f / det : 0.0f;
+    g_state.sphereCoords.resize(size_t(vertexCount) * 2);
+    for (GLuint v = 0; v < vertexCount; ++v) {
+        const float* p = g_state.vertices.At(v, 3);
+        const float* n = g_state.normals.At(v, 3);
+        float u[3];
+        for (int r = 0; r < 3; ++r)
+            u[r] = m[r] * p[0] + m[4 + r] * p[1] + m[8 + r] * p[2] + m[12 + r];
+        const float length = std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2]);
+        if (length > 0.0f)
+            for (float& x : u)
+                x /= length;
+        // Row r of the inverse transpose is cofactor row r over det.
+        float en[3];
+        for (int r = 0; r < 3; ++r)
+            en[r] = (cof[r * 3] * n[0] + cof[r * 3 + 1] * n[1] + cof[r * 3 + 2] * n[2]) * inv;
+        const float dot = en[0] * u[0] + en[1] * u[1] + en[2] * u[2];
+        const float rx = u[0] - 2.0f * en[0] * dot, ry = u[1] - 2.0f * en[1] * dot, rz = u[2] - 2.0f * en[2] * dot;
+        const float mm = 2.0f * std::sqrt(rx * rx + ry * ry + (rz + 1.0f) * (rz + 1.0f));
+        g_state.sphereCoords[v * 2] = mm > 0.0f ? rx / mm + 0.5f : 0.5f;
+        g_state.sphereCoords[v * 2 + 1] = mm > 0.0f ? ry / mm + 0.5f : 0.5f;
+    }
+}
+
+// The format WebGL 1 takes as internal format: the data's own.
+GLenum InternalFormatFor(GLenum format)
+{
+    return format;
+}
+
+int ChannelsOf(GLenum format)
+{
+    switch (format) {
+    case GL_ALPHA:
+    case GL_LUMINANCE: return 1;
+    case GL_LUMINANCE_ALPHA: return 2;
+    case GL_RGB: return 3;
+    case GL_RGBA: return 4;
+    default: return 0;
+    }
+}
+
+bool PowerOfTwo(GLsizei side)
+{
+    return side > 0 && (side & (side - 1)) == 0;
+}
+
+// GLU's scaling, to the same bytes: in 16 bits (each byte times 257), each
+// output pixel the mean of the source area it covers (at least one source
+// pixel wide, wrapping round at the edges), partly covered pixels by their
+// share; exact halves as the mean of four.
+void Scale(int channels, GLsizei wIn, GLsizei hIn, const uint8_t* in, GLsizei wOut, GLsizei hOut, uint8_t* out)
+{
+    const auto wide = [&](int x, int y, int k) {
+        return float(in[(size_t(y) * size_t(wIn) + size_t(x)) * size_t(channels) + size_t(k)]) * 257.0f;
+    };
+    const float convX = float(wIn) / float(wOut), convY = float(hIn) / float(hOut);
+    const bool halves = wIn == wOut * 2 && hIn == hOut * 2;
+    float totals[4];
+    for (GLsizei y = 0; y < hOut; ++y) {
+        const float centreY = convY * (float(y) + 0.5f);
+        const float halfY = hIn > hOut ? convY / 2 : 0.5f;
+        const float lowY = centreY - halfY, highY = centreY + halfY;
+        for (GLsizei x = 0; x < wOut; ++x) {
+            uint8_t* to = out + (size_t(y) * size_t(wOut) + size_t(x)) * size_t(channels);
+            if (halves) {
+                for (int k = 0; k < channels; ++k) {
+                    const int x0 = int(x) * 2, y0 = int(y) * 2;
+                    const float sum =
+                        wide(x0, y0, k) + wide(x0 + 1, y0, k) + wide(x0, y0 + 1, k) + wide(x0 + 1, y0 + 1, k);
+                    to[k] = uint8_t((uint32_t(sum) + 2) / 4 >> 8);
+                }
+                continue;
+            }
+            const float centreX = convX * (float(x) + 0.5f);
+            const float halfX = wIn > wOut ? convX / 2 : 0.5f;
+            const float lowX = centreX - halfX, highX = centreX + halfX;
+            std::fill(totals, totals + 4, 0.0f);
+            float area = 0.0f;
+            for (float sy = lowY; sy < highY; sy = std::floor(sy) + 1.0f) {
+                const int row = (int(std::floor(sy)) + int(hIn)) % int(hIn);
+                const float wy = std::min(highY, std::floor(sy) + 1.0f) - sy;
+                for (float sx = lowX; sx < highX; sx = std::floor(sx) + 1.0f) {
+                    const int column = (int(std::floor(sx)) + int(wIn)) % int(wIn);
+                    const float share = wy * (std::min(highX, std::floor(sx) + 1.0f) - sx);
+                    area += share;
+                    for (int k = 0; k < channels; ++k)
+                        totals[k] += wide(column, row, k) * share;
+                }
+            }
+            for (int k = 0; k < channels; ++k)
+                to[k] = uint8_t(uint32_t((totals[k] + 0.5f) / area) >> 8);
+        }
+    }
+}
+
+// One mipmap level from the one above: each pixel the mean of the four it
+// covers, rounded, or of two (in a single row or column), not rounded, as
+// GLU halves.
+void Halve(int channels, GLsizei w, GLsizei h, const uint8_t* in, std::vector<uint8_t>& out)
+{
+    const GLsizei nw = std::max(w / 2, 1), nh = std::max(h / 2, 1);
+    out.resize(size_t(nw) * size_t(nh) * size_t(channels));
+    for (GLsizei y = 0; y < nh; ++y)
+        for (GLsizei x = 0; x < nw; ++x)
+            for (int k = 0; k < channels; ++k) {
+                int sum = 0, count = 0;
+                for (GLsizei dy = 0; dy < (h > 1 ? 2 : 1); ++dy)
+                    for (GLsizei dx = 0; dx < (w > 1 ? 2 : 1); ++dx) {
+                        const size_t sx = size_t(x * (w > 1 ? 2 : 1) + dx), sy = size_t(y * (h > 1 ? 2 : 1) + dy);
+                        sum += in[(sy * size_t(w) + sx) * size_t(channels) + size_t(k)];
+                        ++count;
+                    }
+                out[(size_t(y) * size_t(nw) + size_t(x)) * size_t(channels) + size_t(k)] =
+                    uint8_t((sum + (count == 4 ? 2 : 0)) / count);
+            }
+}
+
+} // namespace
+
+extern "C" {
+
+void webEnable(GLenum cap)
+{
+    if (cap == GL_TEXTURE_GEN_S)
+        g_state.genS = true;
+    else if (cap == GL_TEXTURE_GEN_T)
+        g_state.genT = true;
+    else if (cap != GL_TEXTURE_GEN_R && cap != GL_TEXTURE_GEN_Q)
+        glEnable(cap);
+}
+
+void webDisable(GLenum cap)
+{
+    if (cap == GL_TEXTURE_GEN_S)
+        g_state.genS = false;
+    else if (cap == GL_TEXTURE_GEN_T)
+        g_state.genT = false;
+    else if (cap != GL_TEXTURE_GEN_R && cap != GL_TEXTURE_GEN_Q)
+        glDisable(cap);
+}
+
+GLboolean webIsEnabled(GLenum cap)
+{
+    if (cap == GL_TEXTURE_GEN_S)
+        return g_state.genS;
+    if (cap == GL_TEXTURE_GEN_T)
+        return g_state.genT;
+    return glIsEnabled(cap);
+}
+
+void webTexGeni(GLenum coord, GLenum pname, GLint param)
+{
+    if (pname != GL_TEXTURE_GEN_MODE)
+        return;
+    if (coord == GL_S)
+        g_state.modeS = param;
+    else if (coord == GL_T)
+        g_state.modeT = param;
+}
+
+void webPolygonMode(GLenum face, GLenum mode)
+{
+    if (face == GL_FRONT || face == GL_FRONT_AND_BACK)
+        g_state.frontMode = mode;
+}
+
+void webVertexPointer(GLint size, GLenum type, GLsizei stride, const void* pointer)
+{
+    g_state.vertices = {size, stride, type == GL_FLOAT ? pointer : nullptr};
+    glVertexPointer(size, type, stride, pointer);
+}
+
+void webNormalPointer(GLenum type, GLsizei stride, const void* pointer)
+{
+    g_state.normals = {3, stride, type == GL_FLOAT ? pointer : nullptr};
+    glNormalPointer(type, stride, pointer);
+}
+
+void webTexCoordPointer(GLint size, GLenum type, GLsizei stride, const void* pointer)
+{
+    g_state.texCoords = {size, stride, pointer};
+    glTexCoordPointer(size, type, stride, pointer);
+}
+
+void webEnableClientState(GLenum array)
+{
+    if (array == GL_TEXTURE_COORD_ARRAY)
+        g_state.texCoordArray = true;
+    glEnableClientState(array);
+}
+
+void webDisableClientState(GLenum array)
+{
+    if (array == GL_TEXTURE_COORD_ARRAY)
+        g_state.texCoordArray = false;
+    glDisableClientState(array);
+}
+
+// Triangles drawn from client arrays, the only draws that have sphere
+// mapping or a wireframe in the show: the coordinates are computed here, the
+// wireframe drawn as each triangle's three edges.
+void webDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices)
+{
+    const bool triangles = mode == GL_TRIANGLES && type == GL_UNSIGNED_SHORT && count > 0 && indices;
+    if (!triangles) {
+        glDrawElements(mode, count, type, indices);
+        return;
+    }
+    const auto* index = static_cast<const GLushort*>(indices);
+    const bool sphere = SphereMapOn();
+    if (sphere) {
+        ComputeSphereCoords(GLuint(*std::max_element(index, index + count)) + 1);
+        glTexCoordPointer(2, GL_FLOAT, 0, g_state.sphereCoords.data());
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
+    if (g_state.frontMode == GL_LINE) {
+        std::vector<GLushort>& lines = g_state.lineIndices;
+        lines.clear();
+        for (GLsizei t = 0; t + 2 < count; t += 3)
+            lines.insert(lines.end(), {index[t], index[t + 1], index[t + 1], index[t + 2], index[t + 2], index[t]});
+        glDrawElements(GL_LINES, GLsizei(lines.size()), GL_UNSIGNED_SHORT, lines.data());
+    } else {
+        glDrawElements(GL_TRIANGLES, count, type, indices);
+    }
+    if (sphere) {
+        if (g_state.texCoords.pointer)
+            glTexCoordPointer(g_state.texCoords.size, GL_FLOAT, g_state.texCoords.stride, g_state.texCoords.pointer);
+        if (!g_state.texCoordArray)
+            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
+}
+
+void webTexImage2D(GLenum target, GLint level, GLint, GLsizei width, GLsizei height, GLint border, GLenum format,
+                   GLenum type, const void* pixels)
+{
+    glTexImage2D(target, level, GLint(InternalFormatFor(format)), width, height, border, format, type, pixels);
+}
+
+void webCopyTexImage2D(GLenum target, GLint level, GLenum internalFormat, GLint x, GLint y, GLsizei width,
+                       GLsizei height, GLint border)
+{
+    // Channel counts and sized formats become the unsized format of as many
+    // channels; the frame buffer has all four.
+    GLenum format = GL_RGBA;
+    if (internalFormat == 1 || internalFormat == GL_ALPHA || internalFormat == GL_ALPHA8)
+        format = GL_ALPHA;
+    else if (internalFormat == 3 || internalFormat == GL_RGB || internalFormat == GL_RGB8)
+        format = GL_RGB;
+    else if (internalFormat == GL_LUMINANCE || internalFormat == GL_LUMINANCE8)
+        format = GL_LUMINANCE;
+    glCopyTexImage2D(target, level, format, x, y, width, height, border);
+}
+
+void webTexParameteri(GLenum target, GLenum pname, GLint param)
+{
+    if ((pname == GL_TEXTURE_WRAP_S || pname == GL_TEXTURE_WRAP_T) && GLenum(param) == kClamp)
+        param = GL_CLAMP_TO_EDGE;
+    glTexParameteri(target, pname, param);
+}
+
+// Only the alignments exist in WebGL 1; the show sets the others to their
+// defaults, which is what WebGL always uses.
+void webPixelStorei(GLenum pname, GLint param)
+{
+    if (pname == GL_UNPACK_ALIGNMENT || pname == GL_PACK_ALIGNMENT)
+        glPixelStorei(pname, param);
+}
+
+// WebGL reads the buffer being drawn, which is the back buffer.
+void webReadBuffer(GLenum) {}
+
+GLint webScaleImage(GLenum format, GLsizei wIn, GLsizei hIn, GLenum typeIn, const void* dataIn, GLsizei wOut,
+                    GLsizei hOut, GLenum typeOut, GLvoid* dataOut)
+{
+    const int channels = ChannelsOf(format);
+    if (channels == 0 || typeIn != GL_UNSIGNED_BYTE || typeOut != GL_UNSIGNED_BYTE)
+        return GLU_INVALID_ENUM;
+    if (wIn <= 0 || hIn <= 0 || wOut <= 0 || hOut <= 0 || !dataIn || !dataOut)
+        return GLU_INVALID_VALUE;
+    Scale(channels, wIn, hIn, static_cast<const uint8_t*>(dataIn), wOut, hOut, static_cast<uint8_t*>(dataOut));
+    return 0;
+}
+
+GLint webBuild2DMipmaps(GLenum target, GLint, GLsizei width, GLsizei height, GLenum format, GLenum type,
+                        const void* data)
+{
+    const int channels = ChannelsOf(format);
+    if (channels == 0 || type != GL_UNSIGNED_BYTE)
+        return GLU_INVALID_ENUM;
+    if (width <= 0 || height <= 0 || !data)
+        return GLU_INVALID_VALUE;
+    std::vector<uint8_t> level(static_cast<const uint8_t*>(data),
+                               static_cast<const uint8_t*>(data) + size_t(width) * size_t(height) * size_t(channels));
+    // WebGL 1 mipmaps only power-of-two sides: the largest power of two not
+    // above each side.
+    if (!PowerOfTwo(width) || !PowerOfTwo(height)) {
+        GLsizei w = 1, h = 1;
+        while (w * 2 <= width)
+            w *= 2;
+        while (h * 2 <= height)
+            h *= 2;
+        std::vector<uint8_t> scaled(size_t(w) * size_t(h) * size_t(channels));
+        Scale(channels, width, height, level.data(), w, h, scaled.data());
+        level.swap(scaled);
+        width = w;
+        height = h;
+    }
+    GLint previousAlignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    std::vector<uint8_t> next;
+    for (GLint n = 0;; ++n) {
+        glTexImage2D(target, n, GLint(format), width, height, 0, format, GL_UNSIGNED_BYTE, level.data());
+        if (width == 1 && height == 1)
+            break;
+        Halve(channels, width, height, level.data(), next);
+        level.swap(next);
+        width = std::max(width / 2, 1);
+        height = std::max(height / 2, 1);
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
+    return 0;
+}
+
+const GLubyte* webErrorString(GLenum error)
+{
+    const char* text = "unknown error";
+    switch (error) {
+    case GL_NO_ERROR: text = "no error"; break;
+    case GL_INVALID_ENUM: text = "invalid enumerant"; break;
+    case GL_INVALID_VALUE: text = "invalid value"; break;
+    case GL_INVALID_OPERATION: text = "invalid operation"; break;
+    case GL_OUT_OF_MEMORY: text = "out of memory"; break;
+    case GLU_INVALID_ENUM: text = "invalid enumerant"; break;
+    case GLU_INVALID_VALUE: text = "invalid value"; break;
+    case GLU_OUT_OF_MEMORY: text = "out of memory"; break;
+    default: break;
+    }
+    return reinterpret_cast<const GLubyte*>(text);
+}
+
+} // extern "C"
