@@ -72,21 +72,23 @@ source_log "SDL2 done in $((SECONDS - started)) s"
 # The other three are a list of C files each: compiled here without their
 # build systems, which look for a host SDL or a shared zlib.
 archive() { # name, include folders (colon-separated), defines, sources...
-  local name=$1 includes=$2 defines=$3 file objects=()
+  local name=$1 defines=$3 file objects=() includes=()
+  IFS=: read -ra includes <<<"$2"
+  includes=("${includes[@]/#/-I}")
   shift 3
   source_log "building $name"
   mkdir -p "$work/obj-$name"
   for file in "$@"; do
     objects+=("$work/obj-$name/$(basename "${file%.c}").o")
     # shellcheck disable=SC2086
-    emcc -O2 -c $defines -I"${includes//:/ -I}" "$file" -o "${objects[-1]}" >>"$work/$name.log" 2>&1 ||
+    emcc -O2 -c $defines "${includes[@]}" "$file" -o "${objects[-1]}" >>"$work/$name.log" 2>&1 ||
       { tail -20 "$work/$name.log" >&2; source_log "$name failed"; exit 1; }
   done
   emar rcs "$stage/lib/lib$name.a" "${objects[@]}"
 }
 
 zlib=$(source_folder zlib "$zlib_version")
-archive z "$zlib" "" "$zlib"/{adler32,compress,crc32,deflate,gzclose,gzlib,gzread,gzwrite,infback,inffast,inflate,inftrees,trees,uncompr,zutil}.c
+archive z "$zlib" "-DHAVE_UNISTD_H" "$zlib"/{adler32,compress,crc32,deflate,gzclose,gzlib,gzread,gzwrite,infback,inffast,inflate,inftrees,trees,uncompr,zutil}.c
 cp "$zlib"/{zlib.h,zconf.h} "$stage/include/"
 
 png=$(source_folder libpng1.6 "$png_version")
