@@ -153,7 +153,8 @@ TEST_F(WebLayer, SphereMapAndWireframeDrawAsTheFixedFunctionDoes)
     webVertexPointer(3, GL_FLOAT, 0, grid.vertices.data());
     webNormalPointer(GL_FLOAT, 0, grid.normals.data());
     webTexCoordPointer(2, GL_FLOAT, 0, grid.planar.data());
-    webEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    for (GLenum array : {GL_VERTEX_ARRAY, GL_NORMAL_ARRAY, GL_TEXTURE_COORD_ARRAY})
+        webEnableClientState(array);
     webDrawElements(GL_TRIANGLES, GLsizei(grid.indices.size()), GL_UNSIGNED_SHORT, grid.indices.data());
     const std::vector<uint8_t> layer = Frame();
     EXPECT_TRUE(webIsEnabled(GL_TEXTURE_GEN_S));
@@ -197,6 +198,30 @@ TEST_F(WebLayer, SphereMapAndWireframeDrawAsTheFixedFunctionDoes)
     for (size_t i = 0; i < lines.size(); i += 4)
         differing += lines[i] != layerLines[i];
     EXPECT_LE(differing * 20, Lit(lines)) << Lit(lines) << " lit, " << Lit(layerLines) << " by the layer";
+}
+
+TEST_F(WebLayer, GluMatricesMultiplyTheCurrentOne)
+{
+    const auto matrixAfter = [](auto apply) {
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glTranslatef(0.5f, -1.0f, 2.0f);
+        glRotatef(20.0f, 0.0f, 1.0f, 0.0f);
+        apply();
+        std::vector<float> m(16);
+        glGetFloatv(GL_MODELVIEW_MATRIX, m.data());
+        return m;
+    };
+    const auto near = [](const std::vector<float>& a, const std::vector<float>& b) {
+        for (size_t i = 0; i < 16; ++i)
+            if (std::abs(a[i] - b[i]) > 1e-5f * std::max(1.0f, std::abs(a[i])))
+                return ::testing::AssertionFailure() << "element " << i << ": " << a[i] << " and " << b[i];
+        return ::testing::AssertionSuccess();
+    };
+    EXPECT_TRUE(near(matrixAfter([] { gluPerspective(45.0, 4.0 / 3.0, 0.1, 100.0); }),
+                     matrixAfter([] { webPerspective(45.0, 4.0 / 3.0, 0.1, 100.0); })));
+    EXPECT_TRUE(near(matrixAfter([] { gluLookAt(1.0, 2.0, 5.0, 0.0, 0.5, 0.0, 0.1, 1.0, 0.0); }),
+                     matrixAfter([] { webLookAt(1.0, 2.0, 5.0, 0.0, 0.5, 0.0, 0.1, 1.0, 0.0); })));
 }
 
 // Deterministic bytes that look like nothing in particular.

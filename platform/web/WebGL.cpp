@@ -31,11 +31,15 @@ struct LayerState {
     GLint modeS = GL_EYE_LINEAR;
     GLint modeT = GL_EYE_LINEAR;
     GLenum frontMode = GL_FILL;
+    // Float arrays only; pointer is null for any other type.
     ArrayPointer vertices;
     ArrayPointer normals;
     ArrayPointer texCoords;
+    bool vertexArray = false;
+    bool normalArray = false;
     bool texCoordArray = false;
     std::vector<float> sphereCoords;
+    std::vector<float> interleaved;
     std::vector<GLushort> lineIndices;
 };
 
@@ -44,7 +48,7 @@ LayerState g_state;
 bool SphereMapOn()
 {
     return g_state.genS && g_state.genT && g_state.modeS == GL_SPHERE_MAP && g_state.modeT == GL_SPHERE_MAP &&
-           g_state.vertices.pointer && g_state.normals.pointer;
+           g_state.normalArray && g_state.normals.pointer;
 }
 
 // The texture coordinates fixed-function sphere mapping gives each vertex:
@@ -83,6 +87,16 @@ void ComputeSphereCoords(GLuint vertexCount)
         g_state.sphereCoords[v * 2] = mm > 0.0f ? rx / mm + 0.5f : 0.5f;
         g_state.sphereCoords[v * 2 + 1] = mm > 0.0f ? ry / mm + 0.5f : 0.5f;
     }
+}
+
+void SetClientState(GLenum array, bool on)
+{
+    if (array == GL_VERTEX_ARRAY)
+        g_state.vertexArray = on;
+    else if (array == GL_NORMAL_ARRAY)
+        g_state.normalArray = on;
+    else if (array == GL_TEXTURE_COORD_ARRAY)
+        g_state.texCoordArray = on;
 }
 
 // The format WebGL 1 takes as internal format: the data's own.
@@ -242,56 +256,81 @@ void webNormalPointer(GLenum type, GLsizei stride, const void* pointer)
 
 void webTexCoordPointer(GLint size, GLenum type, GLsizei stride, const void* pointer)
 {
-    g_state.texCoords = {size, stride, pointer};
+    g_state.texCoords = {size, stride, type == GL_FLOAT ? pointer : nullptr};
     glTexCoordPointer(size, type, stride, pointer);
 }
 
 void webEnableClientState(GLenum array)
 {
-    if (array == GL_TEXTURE_COORD_ARRAY)
-        g_state.texCoordArray = true;
+    SetClientState(array, true);
     glEnableClientState(array);
 }
 
 void webDisableClientState(GLenum array)
 {
-    if (array == GL_TEXTURE_COORD_ARRAY)
-        g_state.texCoordArray = false;
+    SetClientState(array, false);
     glDisableClientState(array);
 }
 
-// Triangles drawn from client arrays, the only draws that have sphere
-// mapping or a wireframe in the show: the coordinates are computed here, the
-// wireframe drawn as each triangle's three edges.
+// Indexed draws from client arrays, which is how the show draws its mesh.
+// The emulation copies separate arrays into one only as far as the index
+// count reaches, not as far as the indices do: the arrays are interleaved
+// here, which it takes whole. Sphere-map coordinates are computed into them;
+// a wireframe is drawn as each triangle's three edges.
 void webDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices)
 {
-    const bool triangles = mode == GL_TRIANGLES && type == GL_UNSIGNED_SHORT && count > 0 && indices;
-    if (!triangles) {
+    if (type != GL_UNSIGNED_SHORT || count <= 0 || !indices || !g_state.vertexArray || !g_state.vertices.pointer) {
         glDrawElements(mode, count, type, indices);
         return;
     }
     const auto* index = static_cast<const GLushort*>(indices);
+    const GLuint vertexCount = GLuint(*std::max_element(index, index + count)) + 1;
     const bool sphere = SphereMapOn();
-    if (sphere) {
-        ComputeSphereCoords(GLuint(*std::max_element(index, index + count)) + 1);
-        glTexCoordPointer(2, GL_FLOAT, 0, g_state.sphereCoords.data());
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    const bool normals = g_state.normalArray && g_state.normals.pointer;
+    const bool texCoords = sphere || (g_state.texCoordArray && g_state.texCoords.pointer);
+    if (sphere)
+        ComputeSphereCoords(vertexCount);
+
+    const GLint positionSize = std::clamp(g_state.vertices.size, 2, 4);
+    const GLint texCoordSize = sphere ? 2 : std::clamp(g_state.texCoords.size, 1, 4);
+    const size_t stride = size_t(positionSize) + (normals ? 3 : 0) + (texCoords ? size_t(texCoordSize) : 0);
+    std::vector<float>& data = g_state.interleaved;
+    data.resize(size_t(vertexCount) * stride);
+    for (GLuint v = 0; v < vertexCount; ++v) {
+        float* to = &data[v * stride];
+        to = std::copy_n(g_state.vertices.At(v, 3), positionSize, to);
+        if (normals)
+            to = std::copy_n(g_state.normals.At(v, 3), 3, to);
+        if (texCoords)
+            std::copy_n(sphere ? &g_state.sphereCoords[v * 2] : g_state.texCoords.At(v, 2), texCoordSize, to);
     }
-    if (g_state.frontMode == GL_LINE) {
+    const GLsizei bytes = GLsizei(stride * sizeof(float));
+    glVertexPointer(positionSize, GL_FLOAT, bytes, data.data());
+    if (normals)
+        glNormalPointer(GL_FLOAT, bytes, data.data() + positionSize);
+    if (texCoords)
+        glTexCoordPointer(texCoordSize, GL_FLOAT, bytes, data.data() + positionSize + (normals ? 3 : 0));
+    if (sphere)
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+
+    if (mode == GL_TRIANGLES && g_state.frontMode == GL_LINE) {
         std::vector<GLushort>& lines = g_state.lineIndices;
         lines.clear();
         for (GLsizei t = 0; t + 2 < count; t += 3)
             lines.insert(lines.end(), {index[t], index[t + 1], index[t + 1], index[t + 2], index[t + 2], index[t]});
         glDrawElements(GL_LINES, GLsizei(lines.size()), GL_UNSIGNED_SHORT, lines.data());
     } else {
-        glDrawElements(GL_TRIANGLES, count, type, indices);
+        glDrawElements(mode, count, type, indices);
     }
-    if (sphere) {
-        if (g_state.texCoords.pointer)
-            glTexCoordPointer(g_state.texCoords.size, GL_FLOAT, g_state.texCoords.stride, g_state.texCoords.pointer);
-        if (!g_state.texCoordArray)
-            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    }
+
+    const ArrayPointer& position = g_state.vertices;
+    glVertexPointer(position.size, GL_FLOAT, position.stride, position.pointer);
+    if (normals)
+        glNormalPointer(GL_FLOAT, g_state.normals.stride, g_state.normals.pointer);
+    if (texCoords && g_state.texCoords.pointer)
+        glTexCoordPointer(g_state.texCoords.size, GL_FLOAT, g_state.texCoords.stride, g_state.texCoords.pointer);
+    if (sphere && !g_state.texCoordArray)
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
 }
 
 void webTexImage2D(GLenum target, GLint level, GLint, GLsizei width, GLsizei height, GLint border, GLenum format,
@@ -384,6 +423,47 @@ GLint webBuild2DMipmaps(GLenum target, GLint, GLsizei width, GLsizei height, GLe
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
     return 0;
+}
+
+// The emulation's GLU replaces the current matrix (and takes gluLookAt's
+// arguments in the wrong order); GLU multiplies it.
+void webPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar)
+{
+    const double radians = fovy / 2 * M_PI / 180;
+    const double depth = zFar - zNear, sine = std::sin(radians);
+    if (depth == 0 || sine == 0 || aspect == 0)
+        return;
+    const double cotangent = std::cos(radians) / sine;
+    const GLfloat m[16] = {GLfloat(cotangent / aspect), 0, 0, 0, 0, GLfloat(cotangent), 0, 0,
+                           0, 0, GLfloat(-(zFar + zNear) / depth), -1, 0, 0, GLfloat(-2 * zNear * zFar / depth), 0};
+    glMultMatrixf(m);
+}
+
+void webLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centreX, GLdouble centreY, GLdouble centreZ,
+               GLdouble upX, GLdouble upY, GLdouble upZ)
+{
+    const auto normalise = [](float v[3]) {
+        const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+        if (length != 0.0f)
+            for (int i = 0; i < 3; ++i)
+                v[i] /= length;
+    };
+    const auto cross = [](const float a[3], const float b[3], float out[3]) {
+        out[0] = a[1] * b[2] - a[2] * b[1];
+        out[1] = a[2] * b[0] - a[0] * b[2];
+        out[2] = a[0] * b[1] - a[1] * b[0];
+    };
+    float forward[3] = {float(centreX - eyeX), float(centreY - eyeY), float(centreZ - eyeZ)};
+    const float up[3] = {float(upX), float(upY), float(upZ)};
+    float side[3], newUp[3];
+    normalise(forward);
+    cross(forward, up, side);
+    normalise(side);
+    cross(side, forward, newUp);
+    const GLfloat m[16] = {side[0], newUp[0], -forward[0], 0, side[1], newUp[1], -forward[1], 0,
+                           side[2], newUp[2], -forward[2], 0, 0, 0, 0, 1};
+    glMultMatrixf(m);
+    glTranslatef(GLfloat(-eyeX), GLfloat(-eyeY), GLfloat(-eyeZ));
 }
 
 const GLubyte* webErrorString(GLenum error)

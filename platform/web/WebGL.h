@@ -4,7 +4,8 @@
 // WebGL with emscripten's fixed-function emulation lacks a few things the
 // effects rely on: sphere-map texture coordinates, wireframe polygons,
 // internal formats given as channel counts, GL_CLAMP, pixel-store row length
-// and skips, glReadBuffer, and GLU's image calls. The calls are renamed here,
+// and skips, glReadBuffer, GLU's image calls, and GLU's matrices (which it
+// loads instead of multiplying). The calls are renamed here,
 // declarations in the GL headers included, so that the layer in WebGL.cpp
 // stands in for them while the effects' code stays as the desktop builds it.
 // WebGL.cpp itself is built with DEMO_WEB_LAYER and reaches the real calls.
@@ -28,4 +29,6 @@
 #define gluBuild2DMipmaps webBuild2DMipmaps
 #define gluScaleImage webScaleImage
 #define gluErrorString webErrorString
+#define gluPerspective webPerspective
+#define gluLookAt webLookAt
 #endif

@@ -35,4 +35,8 @@ GLint webScaleImage(GLenum format, GLsizei wIn, GLsizei hIn, GLenum typeIn, cons
 GLint webBuild2DMipmaps(GLenum target, GLint internalFormat, GLsizei width, GLsizei height, GLenum format,
                         GLenum type, const void* data);
 const GLubyte* webErrorString(GLenum error);
+// GLU's matrices, multiplied into the current one.
+void webPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar);
+void webLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centreX, GLdouble centreY, GLdouble centreZ,
+               GLdouble upX, GLdouble upY, GLdouble upZ);
 }
