@@ -28,7 +28,15 @@ SDL_Window* Native(Window* window)
 void SetPixelFormat(const WindowSpec& spec)
 {
     SDL_GL_ResetAttributes();
+#ifdef __EMSCRIPTEN__
+    // A browser makes WebGL contexts only, which SDL asks for as ES 2; the
+    // fixed-function calls are emulated on top (see platform/web).
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+#else
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+#endif
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, spec.depthBits);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
