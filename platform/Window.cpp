@@ -44,8 +44,15 @@ void SetPixelFormat(const WindowSpec& spec)
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channelBits);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, channelBits);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channelBits);
-    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, spec.samples > 0 ? 1 : 0);
-    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, spec.samples > 0 ? spec.samples : 0);
+    int32_t samples = spec.samples;
+#ifdef __EMSCRIPTEN__
+    // A canvas keeps the attributes of its first context, while the player
+    // asks for multisampling only once a first context has told it the
+    // driver can: the browser's canvas gets the player's four samples at once.
+    samples = 4;
+#endif
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, samples > 0 ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples > 0 ? samples : 0);
 }
 
 } // namespace

@@ -54,10 +54,12 @@ protected:
         glViewport(0, 0, kSide, kSide);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
-        glOrtho(-1.0, 1.0, -1.0, 1.0, 0.5, 5.0);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-        glTranslatef(0.2f, -0.1f, -2.0f);
+        // The show puts its perspective in the modelview, where sphere
+        // mapping sees it.
+        gluPerspective(45.0, 1.0, 0.1, 100.0);
+        glTranslatef(0.2f, -0.1f, -2.5f);
         glRotatef(35.0f, 1.0f, 0.6f, 0.2f);
         glScalef(1.0f, 0.8f, 1.2f);
         for (GLenum state : {GL_DEPTH_TEST, GL_BLEND, GL_LIGHTING, GL_CULL_FACE})

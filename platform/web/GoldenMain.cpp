@@ -1,6 +1,7 @@
 // The golden frames drawn in the browser: the offline show's stepped clock and
 // fixed size, on WebGL through the layer, compared with the desktop's
 // references (preloaded at /golden). The page calls main with a frame's index
+// (and, to see that a wrong picture fails, another frame's reference index)
 // and is told the result; the frame drawn is left in /frame.png.
 #include "offline/FrameWriter.h"
 #include "offline/GoldenFrames.h"
@@ -15,11 +16,14 @@
 
 namespace {
 
-// The desktop's margin for another renderer's rounding, with more pixels let
-// through: SwiftShader places edges and filters textures a little
-// differently from llvmpipe, and WebGL's multisampling is its own.
+// The desktop's margin for another renderer's rounding, with many more pixels
+// let through: SwiftShader rasterises the heart's wireframe (drawn as lines
+// here, as polygon edges there) a little differently from llvmpipe, and in
+// the 16 by 16 glow pass a pixel of difference becomes a blob of glow. About
+// 6% of the pixels differ that way; a heart drawn without its sphere map or
+// with a wrong camera makes 16% and more.
 constexpr int kChannelTolerance = 8;
-constexpr double kMaxOutlierShare = 0.02;
+constexpr double kMaxOutlierShare = 0.08;
 
 void Report(const char* name, int worst, double share, const std::string& error)
 {
@@ -59,6 +63,12 @@ int main(int argc, char** argv)
         return 1;
     }
     const GoldenFrame& golden = GoldenFrames()[size_t(index)];
+    const int referenceIndex = argc > 2 ? std::atoi(argv[2]) : index;
+    if (referenceIndex < 0 || size_t(referenceIndex) >= GoldenFrames().size()) {
+        Report("", 0, 0.0, "no golden frame of that index");
+        return 1;
+    }
+    const char* referenceName = GoldenFrames()[size_t(referenceIndex)].name;
     // The offline show asks SDL for its offscreen driver; the browser has
     // only its own, which draws the same way into the page's canvas.
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "emscripten", SDL_HINT_OVERRIDE);
@@ -68,7 +78,7 @@ int main(int argc, char** argv)
     PngDecodeOptions options;
     options.keepAlpha = false;
     if (!Render(golden, frame, error) ||
-        !DecodePngFile((std::string("/golden/") + golden.name + ".png").c_str(), options, reference, error)) {
+        !DecodePngFile((std::string("/golden/") + referenceName + ".png").c_str(), options, reference, error)) {
         Report(golden.name, 0, 0.0, error);
         return 1;
     }

@@ -51,21 +51,61 @@ bool SphereMapOn()
            g_state.normalArray && g_state.normals.pointer;
 }
 
+// The inverse of a column-major 4x4 matrix by cofactors; false when singular.
+bool Invert(const float m[16], float out[16])
+{
+    float inv[16];
+    inv[0] = m[5] * m[10] * m[15] - m[5] * m[11] * m[14] - m[9] * m[6] * m[15] + m[9] * m[7] * m[14] +
+             m[13] * m[6] * m[11] - m[13] * m[7] * m[10];
+    inv[4] = -m[4] * m[10] * m[15] + m[4] * m[11] * m[14] + m[8] * m[6] * m[15] - m[8] * m[7] * m[14] -
+             m[12] * m[6] * m[11] + m[12] * m[7] * m[10];
+    inv[8] = m[4] * m[9] * m[15] - m[4] * m[11] * m[13] - m[8] * m[5] * m[15] + m[8] * m[7] * m[13] +
+             m[12] * m[5] * m[11] - m[12] * m[7] * m[9];
+    inv[12] = -m[4] * m[9] * m[14] + m[4] * m[10] * m[13] + m[8] * m[5] * m[14] - m[8] * m[6] * m[13] -
+              m[12] * m[5] * m[10] + m[12] * m[6] * m[9];
+    inv[1] = -m[1] * m[10] * m[15] + m[1] * m[11] * m[14] + m[9] * m[2] * m[15] - m[9] * m[3] * m[14] -
+             m[13] * m[2] * m[11] + m[13] * m[3] * m[10];
+    inv[5] = m[0] * m[10] * m[15] - m[0] * m[11] * m[14] - m[8] * m[2] * m[15] + m[8] * m[3] * m[14] +
+             m[12] * m[2] * m[11] - m[12] * m[3] * m[10];
+    inv[9] = -m[0] * m[9] * m[15] + m[0] * m[11] * m[13] + m[8] * m[1] * m[15] - m[8] * m[3] * m[13] -
+             m[12] * m[1] * m[11] + m[12] * m[3] * m[9];
+    inv[13] = m[0] * m[9] * m[14] - m[0] * m[10] * m[13] - m[8] * m[1] * m[14] + m[8] * m[2] * m[13] +
+              m[12] * m[1] * m[10] - m[12] * m[2] * m[9];
+    inv[2] = m[1] * m[6] * m[15] - m[1] * m[7] * m[14] - m[5] * m[2] * m[15] + m[5] * m[3] * m[14] +
+             m[13] * m[2] * m[7] - m[13] * m[3] * m[6];
+    inv[6] = -m[0] * m[6] * m[15] + m[0] * m[7] * m[14] + m[4] * m[2] * m[15] - m[4] * m[3] * m[14] -
+             m[12] * m[2] * m[7] + m[12] * m[3] * m[6];
+    inv[10] = m[0] * m[5] * m[15] - m[0] * m[7] * m[13] - m[4] * m[1] * m[15] + m[4] * m[3] * m[13] +
+              m[12] * m[1] * m[7] - m[12] * m[3] * m[5];
+    inv[14] = -m[0] * m[5] * m[14] + m[0] * m[6] * m[13] + m[4] * m[1] * m[14] - m[4] * m[2] * m[13] -
+              m[12] * m[1] * m[6] + m[12] * m[2] * m[5];
+    inv[3] = -m[1] * m[6] * m[11] + m[1] * m[7] * m[10] + m[5] * m[2] * m[11] - m[5] * m[3] * m[10] -
+             m[9] * m[2] * m[7] + m[9] * m[3] * m[6];
+    inv[7] = m[0] * m[6] * m[11] - m[0] * m[7] * m[10] - m[4] * m[2] * m[11] + m[4] * m[3] * m[10] +
+             m[8] * m[2] * m[7] - m[8] * m[3] * m[6];
+    inv[11] = -m[0] * m[5] * m[11] + m[0] * m[7] * m[9] + m[4] * m[1] * m[11] - m[4] * m[3] * m[9] -
+              m[8] * m[1] * m[7] + m[8] * m[3] * m[5];
+    inv[15] = m[0] * m[5] * m[10] - m[0] * m[6] * m[9] - m[4] * m[1] * m[10] + m[4] * m[2] * m[9] +
+              m[8] * m[1] * m[6] - m[8] * m[2] * m[5];
+    const float det = m[0] * inv[0] + m[1] * inv[4] + m[2] * inv[8] + m[3] * inv[12];
+    if (det == 0.0f)
+        return false;
+    for (int i = 0; i < 16; ++i)
+        out[i] = inv[i] / det;
+    return true;
+}
+
 // The texture coordinates fixed-function sphere mapping gives each vertex:
-// the eye-space view vector reflected about the eye-space normal (taken by
-// the inverse transpose of the modelview, not renormalised, as without
-// GL_NORMALIZE).
+// the eye-space view vector (the modelview's product, w left aside) reflected
+// about the eye-space normal. The normal goes through the inverse transpose
+// of the whole modelview, not of its upper 3x3: the show puts its perspective
+// in the modelview, where the two differ. It is not renormalised, as without
+// GL_NORMALIZE.
 void ComputeSphereCoords(GLuint vertexCount)
 {
-    float m[16];
+    float m[16], inv[16] = {};
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    // Inverse transpose of the upper 3x3 (column-major m[col * 4 + row]) up
-    // to the determinant, which is applied once below.
-    const float a = m[0], b = m[4], c = m[8], d = m[1], e = m[5], f = m[9], g = m[2], h = m[6], i = m[10];
-    const float cof[9] = {e * i - f * h, f * g - d * i, d * h - e * g, c * h - b * i, a * i - c * g,
-                          b * g - a * h, b * f - c * e, c * d - a * f, a * e - b * d};
-    const float det = a * cof[0] + b * cof[1] + c * cof[2];
-    const float inv = det != 0.0f ? 1.0f / det : 0.0f;
+    Invert(m, inv);
     g_state.sphereCoords.resize(size_t(vertexCount) * 2);
     for (GLuint v = 0; v < vertexCount; ++v) {
         const float* p = g_state.vertices.At(v, 3);
@@ -77,10 +117,10 @@ void ComputeSphereCoords(GLuint vertexCount)
         if (length > 0.0f)
             for (float& x : u)
                 x /= length;
-        // Row r of the inverse transpose is cofactor row r over det.
+        // Row r of the inverse transpose is column r of the inverse.
         float en[3];
         for (int r = 0; r < 3; ++r)
-            en[r] = (cof[r * 3] * n[0] + cof[r * 3 + 1] * n[1] + cof[r * 3 + 2] * n[2]) * inv;
+            en[r] = inv[r * 4] * n[0] + inv[r * 4 + 1] * n[1] + inv[r * 4 + 2] * n[2];
         const float dot = en[0] * u[0] + en[1] * u[1] + en[2] * u[2];
         const float rx = u[0] - 2.0f * en[0] * dot, ry = u[1] - 2.0f * en[1] * dot, rz = u[2] - 2.0f * en[2] * dot;
         const float mm = 2.0f * std::sqrt(rx * rx + ry * ry + (rz + 1.0f) * (rz + 1.0f));

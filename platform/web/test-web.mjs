@@ -81,6 +81,15 @@ async function goldenFrames(browser, base) {
     worst.push(result.worst);
     await page.close();
   }
+  // A comparison that passed everything would hide every change: the heart
+  // against the reference with the words must fail.
+  const page = await browser.newPage();
+  await page.goto(`${base}/golden/golden.html?frame=1&reference=3`);
+  await page.waitForFunction(() => window.goldenResult, null, { timeout: kTimeoutMs });
+  const wrong = await page.evaluate(() => window.goldenResult);
+  check(Boolean(wrong.error) && wrong.share > 0, `another moment of the show does not match: ` +
+    `${(wrong.share * 100).toFixed(2)}% of pixels beyond the tolerance`);
+  await page.close();
   return worst;
 }
 
