@@ -19,28 +19,32 @@ int32_t RunDemo(DemoBase& demo, uint32_t exitFlags)
         return kRunInitFailed;
 
     int32_t result = 0;
-    while (result == 0) {
-        if (PumpMessages()) {
-            result = kRunQuit;
-            break;
-        }
-        if ((exitFlags & kExitOnEscape) && GetKeyboard()->IsDown(VK_ESCAPE)) {
-            result = kRunStoppedByUser;
-            break;
-        }
-        if ((exitFlags & kExitOnAnyKey) && GetKeyboard()->AnyKey()) {
-            result = kRunStoppedByUser;
-            break;
-        }
-        switch (demo.Frame()) {
-        case 1: result = kRunRuntimeError; break;
-        case 2: result = kRunTimelineFinished; break;
-        case 3: result = kRunStoppedByUser; break;
-        default: break;
-        }
-        GetGLWindow()->Swap();
-    }
+    while (result == 0)
+        result = StepDemo(demo, exitFlags);
+    return EndDemo(demo, result);
+}
 
+int32_t StepDemo(DemoBase& demo, uint32_t exitFlags)
+{
+    if (PumpMessages())
+        return kRunQuit;
+    if ((exitFlags & kExitOnEscape) && GetKeyboard()->IsDown(VK_ESCAPE))
+        return kRunStoppedByUser;
+    if ((exitFlags & kExitOnAnyKey) && GetKeyboard()->AnyKey())
+        return kRunStoppedByUser;
+    int32_t result = 0;
+    switch (demo.Frame()) {
+    case 1: result = kRunRuntimeError; break;
+    case 2: result = kRunTimelineFinished; break;
+    case 3: result = kRunStoppedByUser; break;
+    default: break;
+    }
+    GetGLWindow()->Swap();
+    return result;
+}
+
+int32_t EndDemo(DemoBase& demo, int32_t result)
+{
     if (demo.Uninit() != 0)
         return kRunUninitFailed;
     return result;

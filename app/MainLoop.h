@@ -24,6 +24,11 @@ constexpr uint32_t kExitOnAnyKey = 2;
 bool OpenDemoWindow(ProcessObjects& objects);
 // Init, the frame loop, Uninit; returns a RunResult.
 int32_t RunDemo(DemoBase& demo, uint32_t exitFlags);
+// RunDemo in pieces, for a browser that draws one frame per animation frame:
+// after a successful Init, StepDemo until it returns a RunResult (0 while the
+// show goes on), then EndDemo with that result.
+int32_t StepDemo(DemoBase& demo, uint32_t exitFlags);
+int32_t EndDemo(DemoBase& demo, int32_t result);
 // Dispatches every pending message; true when WM_QUIT was among them.
 bool PumpMessages();
 intptr_t WindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam);

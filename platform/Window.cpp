@@ -28,7 +28,15 @@ SDL_Window* Native(Window* window)
 void SetPixelFormat(const WindowSpec& spec)
 {
     SDL_GL_ResetAttributes();
+#ifdef __EMSCRIPTEN__
+    // A browser makes WebGL contexts only, which SDL asks for as ES 2; the
+    // fixed-function calls are emulated on top (see platform/web).
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+#else
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+#endif
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, spec.depthBits);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
@@ -36,8 +44,15 @@ void SetPixelFormat(const WindowSpec& spec)
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channelBits);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, channelBits);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channelBits);
-    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, spec.samples > 0 ? 1 : 0);
-    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, spec.samples > 0 ? spec.samples : 0);
+    int32_t samples = spec.samples;
+#ifdef __EMSCRIPTEN__
+    // A canvas keeps the attributes of its first context, while the player
+    // asks for multisampling only once a first context has told it the
+    // driver can: the browser's canvas gets the player's four samples at once.
+    samples = 4;
+#endif
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, samples > 0 ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples > 0 ? samples : 0);
 }
 
 } // namespace

@@ -2,7 +2,8 @@
 # Installs the Debian packages the project builds, runs and tests with.
 # Idempotent: prints nothing and touches nothing when everything is present.
 # With "windows": what cross-building the Windows package needs instead; with
-# "wine": what testing that package under Wine needs.
+# "wine": what testing that package under Wine needs; with "web": what building
+# the page and testing it in headless Chromium need.
 set -euo pipefail
 
 case "${1:-}" in
@@ -11,6 +12,11 @@ windows)
   ;;
 wine)
   packages=(wine wine64 xvfb xauth xdotool x11-utils libgl1-mesa-dri unzip)
+  ;;
+web)
+  packages=(emscripten cmake ninja-build dpkg-dev chromium nodejs)
+  # Node.js from elsewhere may bring npm with it.
+  command -v npm >/dev/null || packages+=(npm)
   ;;
 *)
   packages=(
