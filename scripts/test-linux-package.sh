@@ -6,7 +6,8 @@
 # SDL, SDL_mixer or libpng), on a virtual X display outside it:
 #   - the player, from a folder whose path has a space and non-ASCII letters,
 #     started in another folder: it must ask "Fullscreen?", open an 800x600
-#     window titled "Demo" and end with status 0 on Escape;
+#     window titled "Demo" and end with status 0 on Escape
+#     (scripts/player-smoke.sh);
 #   - the golden frames, built as the player is, compared with tests/golden
 #     within the golden-frame tolerance.
 # The chroot is made once and kept as a tarball under ~/.cache. Installs what
@@ -14,6 +15,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root_dir=$PWD
+. scripts/player-smoke.sh
 
 ./scripts/install-deps.sh linux-package-test
 
@@ -30,9 +32,10 @@ fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
 work=$(mktemp -d /tmp/demo-linux-test.XXXXXX)
 chroot_dir=$work/chroot
 xvfb_pid=""
+player=""
 mounts=()
 cleanup() {
-  [ -n "${player:-}" ] && kill "$player" 2>/dev/null || true
+  [ -n "$player" ] && kill "$player" 2>/dev/null || true
   local i
   for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do umount -l "${mounts[i]}" 2>/dev/null || true; done
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
@@ -101,57 +104,17 @@ export DISPLAY=$display
 home=/home/viewer
 mkdir -p "$chroot_dir$home"
 printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$chroot_dir$home/.asoundrc"
-in_chroot() { chroot "$chroot_dir" env -i HOME=$home DISPLAY="$display" PATH=/usr/bin:/bin "$@"; }
+in_chroot=(chroot "$chroot_dir" env -i HOME=$home DISPLAY="$display" PATH=/usr/bin:/bin)
 
 echo "The player from the package, started from another folder"
 package_dir="$home/Démo à voir"
 mkdir -p "$chroot_dir$package_dir" "$chroot_dir$home/elsewhere"
 tar -xzf dist/demo-linux-x64.tar.gz -C "$chroot_dir$package_dir"
-in_chroot sh -c 'cd "$1" && exec "$2"' sh "$home/elsewhere" "$package_dir/demo/demo" >"$work/player.log" 2>&1 &
-player=$!
-wait_for_window() { # name, seconds
-  local id=""
-  for _ in $(seq $(($2 * 5))); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1) && [ -n "$id" ] && break
-    kill -0 "$player" 2>/dev/null || break
-    sleep 0.2
-  done
-  echo "$id"
-}
-question=$(wait_for_window Fullscreen 60)
-window=""
-if [ -z "$question" ]; then
-  fail "no \"Fullscreen?\" box"
-else
-  grep -q 'Fullscreen: Fullscreen?' "$work/player.log" || fail "the box does not ask \"Fullscreen?\""
-  # Return takes the default button, No: a window.
-  xdotool key --window "$question" Return 2>>"$work/xdotool.log"
-  window=$(wait_for_window Demo 60)
-  if [ -z "$window" ]; then
-    fail "no window titled \"Demo\""
-  else
-    xwininfo -id "$window" >"$work/window.txt"
-    size=$(awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}' "$work/window.txt")
-    [ "$size" = "800x600" ] && pass "window \"Demo\", $size" || fail "the window is $size, not 800x600"
-    sleep 2
-    xdotool keydown --window "$window" Escape 2>>"$work/xdotool.log" || fail "Escape could not be sent"
-  fi
-fi
-status=0
-for _ in $(seq 600); do kill -0 "$player" 2>/dev/null || break; sleep 0.1; done
-[ -n "$window" ] && xdotool keyup --window "$window" Escape 2>>"$work/xdotool.log" || true
-if kill -0 "$player" 2>/dev/null; then
-  fail "the player did not end on Escape"
-else
-  wait "$player" || status=$?
-  [ "$status" -eq 0 ] && pass "ended on Escape with status 0" || fail "the player ended with status $status"
-fi
-player=""
-[ "$failures" -eq 0 ] || { echo "--- player output"; cat "$work/player.log" "$work/xdotool.log" 2>/dev/null; }
+smoke_test_player linux "${in_chroot[@]}" sh -c 'cd "$1" && exec "$2"' sh "$home/elsewhere" "$package_dir/demo/demo"
 
 echo "Golden frames rendered in the chroot"
 cp "$build_dir/tests/package/golden_frames_test" "$chroot_dir$home/"
-if in_chroot "$home/golden_frames_test" --gtest_brief=1 >"$work/golden.log" 2>&1; then
+if "${in_chroot[@]}" "$home/golden_frames_test" --gtest_brief=1 >"$work/golden.log" 2>&1; then
   pass "$(grep -o '[0-9]* tests\? from [0-9]* test suites\? ran' "$work/golden.log" | head -1): the show matches tests/golden"
 else
   cat "$work/golden.log"
