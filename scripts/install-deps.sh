@@ -12,7 +12,8 @@ windows)
   packages=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev googletest dpkg-dev xz-utils cmake ninja-build zip icoutils)
   ;;
 wine)
-  packages=(wine wine64 wine32:i386 xvfb xauth xdotool x11-utils libgl1-mesa-dri unzip)
+  packages=(wine wine64 wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
+            xvfb xauth xdotool x11-utils libgl1-mesa-dri unzip)
   ;;
 linux-package)
   packages=(
@@ -49,7 +50,7 @@ done
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
-# wine32 is the i386 side of Wine, for the 32-bit Windows package.
+# Wine's i386 side and a 32-bit GL driver, for the 32-bit Windows package.
 case " ${missing[*]}" in
 *:i386*) dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386 ;;
 esac

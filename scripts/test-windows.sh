@@ -17,7 +17,8 @@ cd "$(dirname "$0")/.."
 
 started=$SECONDS
 ./scripts/build-windows.sh --tests
-echo "Windows build: $((SECONDS - started)) s"
+./scripts/build-windows.sh x86
+echo "Windows builds: $((SECONDS - started)) s"
 build_dir=${WINDOWS_BUILD_DIR:-build-windows}
 
 work=$(mktemp -d /tmp/demo-windows-test.XXXXXX)
@@ -42,7 +43,9 @@ export DISPLAY=":$(cat "$work/display")"
 cache=${DEMO_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/demo-windows}
 export WINEPREFIX="$cache/$(wine --version 2>/dev/null | tr -cs 'A-Za-z0-9.' '-' | sed 's/-$//')"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=d"
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+# A prefix made before Wine's 32-bit side was installed has no syswow64 to
+# run the 32-bit player with.
+if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
   rm -rf "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || true
 fi
@@ -93,7 +96,6 @@ wrestool -l "$work/package/demo.exe" | grep -q -- '--type=14 --name=101 ' &&
 smoke_test_player x64 sh -c 'cd "$1" && exec wine "$2"' sh "$work/elsewhere" "$work/package/demo.exe"
 
 echo "The 32-bit player from its package, under Wine's 32-bit side"
-./scripts/build-windows.sh x86
 mkdir -p "$work/package-x86"
 unzip -q dist/demo-windows-x86.zip -d "$work/package-x86"
 smoke_test_player x86 sh -c 'cd "$1" && exec wine "$2"' sh "$work/elsewhere" "$work/package-x86/demo.exe"
