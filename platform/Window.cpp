@@ -2,6 +2,10 @@
 
 #include <SDL.h>
 
+#ifdef DEMO_GL_FUNCTION_TABLE
+#include "platform/package/GLFunctions.h"
+#endif
+
 namespace platform {
 
 namespace {
@@ -148,7 +152,14 @@ void ShowCursor(bool visible)
 
 GLContext CreateContext(Window* window)
 {
-    return SDL_GL_CreateContext(Native(window));
+    SDL_GLContext context = SDL_GL_CreateContext(Native(window));
+#ifdef DEMO_GL_FUNCTION_TABLE
+    if (context && !LoadGLFunctions()) {
+        SDL_GL_DeleteContext(context);
+        return nullptr;
+    }
+#endif
+    return context;
 }
 
 bool MakeCurrent(Window* window, GLContext context)

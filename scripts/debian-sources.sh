@@ -1,12 +1,13 @@
 # shellcheck shell=bash
 # Sourced by the scripts that build libraries from Debian's own source
-# packages (scripts/windows-prefix.sh and its kin): the pinned versions, the
+# packages (scripts/library-prefix.sh and its kin): the pinned versions, the
 # deb-src entry they need, fetching them into a cache and unpacking them.
 # Log lines go to standard error with the caller's $source_log_name.
 
 sdl_version=2.26.5+dfsg-1
 mixer_version=2.6.2+dfsg-2
 png_version=1.6.39-2+deb12u5
+glu_version=9.0.2-1.1
 
 source_log() { echo "${source_log_name:-libraries}: $*" >&2; }
 source_sudo=""
@@ -29,10 +30,11 @@ resolve_version() { # package, pinned version
 }
 
 # apt-get source needs a deb-src entry for the archive the binaries come from.
-# Sets sdl_version, mixer_version and png_version to what the archive has.
+# Sets sdl_version, mixer_version, png_version and glu_version to what the
+# archive has.
 resolve_source_versions() {
   if ! has_source libsdl2 "$sdl_version" || ! has_source libsdl2-mixer "$mixer_version" ||
-     ! has_source libpng1.6 "$png_version"; then
+     ! has_source libpng1.6 "$png_version" || ! has_source libglu "$glu_version"; then
     source_log "adding Debian's source archive"
     $source_sudo tee /etc/apt/sources.list.d/demo-debian-sources.sources >/dev/null <<'SOURCES'
 Types: deb-src
@@ -46,6 +48,7 @@ SOURCES
   sdl_version=$(resolve_version libsdl2 "$sdl_version")
   mixer_version=$(resolve_version libsdl2-mixer "$mixer_version")
   png_version=$(resolve_version libpng1.6 "$png_version")
+  glu_version=$(resolve_version libglu "$glu_version")
 }
 
 # Downloads each package=version into the folder once.
