@@ -2,6 +2,9 @@
 
 #include "demo/Timeline.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace {
 
 // One position of the show is 1920 ms; each frame gets two beats of lead-in.
@@ -77,4 +80,26 @@ OfflineSettings GoldenSettings()
 bool RenderGoldenFrame(const GoldenFrame& golden, RgbFrame& out, std::string& error)
 {
     return RenderShowFrame(GoldenSettings(), golden.fromMs, golden.atMs, out, error);
+}
+
+FrameDifference CompareFrames(const RgbFrame& frame, const PngImage& reference, int channelTolerance)
+{
+    FrameDifference result;
+    for (int32_t y = 0; y < frame.height; ++y) {
+        const uint8_t* want = reference.Row(uint32_t(y));
+        const uint8_t* got = frame.pixels.data() + size_t(y) * size_t(frame.width) * 3;
+        for (int32_t x = 0; x < frame.width * 3; x += 3) {
+            int pixelWorst = 0;
+            for (int c = 0; c < 3; ++c)
+                pixelWorst = std::max(pixelWorst, std::abs(int(got[x + c]) - int(want[x + c])));
+            if (pixelWorst > channelTolerance)
+                ++result.outliers;
+            if (pixelWorst > result.worst) {
+                result.worst = pixelWorst;
+                result.worstX = x / 3;
+                result.worstY = y;
+            }
+        }
+    }
+    return result;
 }

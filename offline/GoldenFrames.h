@@ -1,6 +1,7 @@
 #pragma once
 
 #include "offline/OfflineShow.h"
+#include "resources/PngDecoder.h"
 #include "resources/PngEncoder.h"
 
 #include <cstdint>
@@ -37,3 +38,14 @@ constexpr int32_t kGoldenFramesPerSecond = 30;
 std::span<const GoldenFrame> GoldenFrames();
 OfflineSettings GoldenSettings();
 bool RenderGoldenFrame(const GoldenFrame& golden, RgbFrame& out, std::string& error);
+
+// How far a frame is from its reference of the same size (RGB rows): the
+// largest difference of any channel, where it is, and how many pixels differ
+// in some channel by more than channelTolerance.
+struct FrameDifference {
+    int64_t outliers = 0;
+    int worst = 0;
+    int32_t worstX = 0;
+    int32_t worstY = 0;
+};
+FrameDifference CompareFrames(const RgbFrame& frame, const PngImage& reference, int channelTolerance);

@@ -51,35 +51,6 @@ bool ReadReference(const std::string& name, PngImage& image, std::string& error)
     return DecodePng(bytes.data(), bytes.size(), options, image, error);
 }
 
-struct Difference {
-    int64_t outliers = 0;
-    int worst = 0;
-    int32_t worstX = 0;
-    int32_t worstY = 0;
-};
-
-Difference Compare(const RgbFrame& frame, const PngImage& reference)
-{
-    Difference result;
-    for (int32_t y = 0; y < frame.height; ++y) {
-        const uint8_t* want = reference.Row(uint32_t(y));
-        const uint8_t* got = frame.pixels.data() + size_t(y) * size_t(frame.width) * 3;
-        for (int32_t x = 0; x < frame.width * 3; x += 3) {
-            int pixelWorst = 0;
-            for (int c = 0; c < 3; ++c)
-                pixelWorst = std::max(pixelWorst, std::abs(int(got[x + c]) - int(want[x + c])));
-            if (pixelWorst > kChannelTolerance)
-                ++result.outliers;
-            if (pixelWorst > result.worst) {
-                result.worst = pixelWorst;
-                result.worstX = x / 3;
-                result.worstY = y;
-            }
-        }
-    }
-    return result;
-}
-
 ::testing::AssertionResult MatchesReference(const RgbFrame& frame, const std::string& name)
 {
     PngImage reference;
@@ -90,7 +61,7 @@ Difference Compare(const RgbFrame& frame, const PngImage& reference)
         reference.channels != 3)
         return ::testing::AssertionFailure() << name << ": reference is " << reference.width << "x"
                                              << reference.height << ", frame " << frame.width << "x" << frame.height;
-    const Difference difference = Compare(frame, reference);
+    const FrameDifference difference = CompareFrames(frame, reference, kChannelTolerance);
     const double share = double(difference.outliers) / (double(frame.width) * frame.height);
     if (share <= kMaxOutlierShare)
         return ::testing::AssertionSuccess();

@@ -88,21 +88,9 @@ int main(int argc, char** argv)
         Report(golden.name, 0, 0.0, "the reference is not of the frame's size");
         return 1;
     }
-    int worst = 0;
-    int64_t outliers = 0;
-    for (int32_t y = 0; y < frame.height; ++y) {
-        const uint8_t* want = reference.Row(uint32_t(y));
-        const uint8_t* got = frame.pixels.data() + size_t(y) * size_t(frame.width) * 3;
-        for (int32_t x = 0; x < frame.width * 3; x += 3) {
-            int pixelWorst = 0;
-            for (int c = 0; c < 3; ++c)
-                pixelWorst = std::max(pixelWorst, std::abs(int(got[x + c]) - int(want[x + c])));
-            worst = std::max(worst, pixelWorst);
-            outliers += pixelWorst > kChannelTolerance;
-        }
-    }
-    const double share = double(outliers) / (double(frame.width) * frame.height);
-    Report(golden.name, worst, share,
+    const FrameDifference difference = CompareFrames(frame, reference, kChannelTolerance);
+    const double share = double(difference.outliers) / (double(frame.width) * frame.height);
+    Report(golden.name, difference.worst, share,
            share <= kMaxOutlierShare ? "" : "more than " + std::to_string(kMaxOutlierShare * 100) +
                                                 "% of the pixels differ by more than " +
                                                 std::to_string(kChannelTolerance));
