@@ -1,9 +1,13 @@
 #include "app/MainLoop.h"
 
 #include "app/ProcessObjects.h"
+#include "app/ShowError.h"
 #include "demo/DemoBase.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
+#include "platform/ShowFolder.h"
+
+#include <string>
 
 bool OpenDemoWindow(ProcessObjects& objects)
 {
@@ -11,6 +15,20 @@ bool OpenDemoWindow(ProcessObjects& objects)
     settings.fullscreen =
         MessageBoxA("Fullscreen?", "Fullscreen", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
     return objects.OpenWindow(settings);
+}
+
+bool OpenShow(ProcessObjects& objects)
+{
+    std::string error;
+    if (!EnterShowFolder(error)) {
+        ShowError(error.c_str());
+        return false;
+    }
+    if (!OpenDemoWindow(objects)) {
+        ShowError("Could not create the OpenGL window.");
+        return false;
+    }
+    return true;
 }
 
 int32_t RunDemo(DemoBase& demo, uint32_t exitFlags)

@@ -22,6 +22,9 @@ constexpr uint32_t kExitOnAnyKey = 2;
 // Asks "Fullscreen?" and opens the objects' 800 by 600 window. False when no
 // window could be made.
 bool OpenDemoWindow(ProcessObjects& objects);
+// Enters the show's folder, then OpenDemoWindow; says in a message box what
+// stopped it. Without the show there is nothing to ask about.
+bool OpenShow(ProcessObjects& objects);
 // Init, the frame loop, Uninit; returns a RunResult.
 int32_t RunDemo(DemoBase& demo, uint32_t exitFlags);
 // RunDemo in pieces, for a browser that draws one frame per animation frame:

@@ -2,9 +2,6 @@
 #include "app/ProcessObjects.h"
 #include "app/ShowError.h"
 #include "app/ShowLineup.h"
-#include "platform/ShowFolder.h"
-
-#include <string>
 
 namespace {
 
@@ -26,15 +23,7 @@ int32_t PlayShow()
 
 int main(int, char**)
 {
-    // Without the show there is nothing to ask about.
-    std::string error;
-    if (!EnterShowFolder(error)) {
-        ShowError(error.c_str());
+    if (!OpenShow(g_processObjects))
         return 1;
-    }
-    if (!OpenDemoWindow(g_processObjects)) {
-        ShowError("Could not create the OpenGL window.");
-        return 1;
-    }
     return RunResultExitStatus(PlayShow());
 }

@@ -6,7 +6,6 @@
 #include "app/ShowError.h"
 #include "app/ShowLineup.h"
 #include "platform/MessageBox.h"
-#include "platform/ShowFolder.h"
 
 #include <emscripten.h>
 
@@ -57,15 +56,8 @@ int main(int argc, char** argv)
 {
     g_boxes.fullscreen = argc > 1 && std::strcmp(argv[1], "fullscreen") == 0;
     SetMessageBoxSink(&g_boxes);
-    std::string error;
-    if (!EnterShowFolder(error)) {
-        ShowError(error.c_str());
+    if (!OpenShow(g_processObjects))
         return 1;
-    }
-    if (!OpenDemoWindow(g_processObjects)) {
-        ShowError("Could not create the OpenGL window.");
-        return 1;
-    }
     g_show = new DemoShow;
     if (g_show->driver.Init() != 0) {
         ShowError(RunResultMessage(kRunInitFailed));
