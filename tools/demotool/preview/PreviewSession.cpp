@@ -379,6 +379,9 @@ void PreviewSession::FillCheckpoints(uint32_t budget)
     show->Save(playing);
     const uint32_t playingClock = clock.now;
     const Grid playingGrid = grid;
+    // Whether the playing show's last frame can be kept as a checkpoint is
+    // its own, not that of the fill's last frame.
+    const bool playingLastFrameUnseen = lastFrameUnseen;
     {
         const SavedGLState saved(GetGLWindow()->Width(), GetGLWindow()->Height());
         show->Restore(fillCursor->state);
@@ -398,6 +401,7 @@ void PreviewSession::FillCheckpoints(uint32_t budget)
     show->Restore(playing);
     clock.now = playingClock;
     grid = playingGrid;
+    lastFrameUnseen = playingLastFrameUnseen;
 }
 
 size_t PreviewSession::CheckpointBytes() const
