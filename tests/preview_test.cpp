@@ -20,6 +20,7 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <algorithm>
 #include <filesystem>
@@ -125,6 +126,29 @@ bool WriteSolidPng(const fs::path& path, Colour colour)
 ::testing::AssertionResult ShowsColour(const Rgba& pixel, Colour expected)
 {
     return NearColour(pixel, expected.r, expected.g, expected.b, 40);
+}
+
+// Pictures of the same frame reached by different paths. The show's state and
+// the frame's GL calls are then the same, but llvmpipe's pixels still depend
+// on what the driver was sent before (a few discarded points sent ahead of a
+// landing are enough to move one pixel by one level), so a handful of
+// channels may be one level off. A state left out of a restore moves far
+// more than that.
+::testing::AssertionResult SamePicture(const std::vector<uint8_t>& picture, const std::vector<uint8_t>& expected)
+{
+    constexpr int kMostDriverNoise = 64;
+    if (picture.size() != expected.size())
+        return ::testing::AssertionFailure() << "the sizes differ";
+    int differing = 0;
+    int largest = 0;
+    for (size_t i = 0; i < picture.size(); ++i) {
+        const int difference = std::abs(int(picture[i]) - int(expected[i]));
+        differing += difference != 0;
+        largest = std::max(largest, difference);
+    }
+    if (largest <= 1 && differing <= kMostDriverNoise)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << differing << " channels differ, by up to " << largest;
 }
 
 // A show directory of its own, entered for the test, with a real context, the
@@ -480,8 +504,8 @@ TEST_F(PreviewTest, SeekAndResumeLandWhereTheWholeShowIsInBlocksAndPicture)
         Steps(kFrames - 1, 80, &played);
         playedEnd = screen();
     }
-    EXPECT_TRUE(soughtPicture == playedPicture);
-    EXPECT_TRUE(soughtEnd == playedEnd) << "the pause moved the show";
+    EXPECT_TRUE(SamePicture(soughtPicture, playedPicture));
+    EXPECT_TRUE(SamePicture(soughtEnd, playedEnd)) << "the pause moved the show";
     ASSERT_EQ(sought.size(), played.size());
     for (size_t frame = 0; frame < played.size(); ++frame)
         ASSERT_TRUE(SameBlocks(sought[frame], played[frame])) << "first differs in frame " << frame;
@@ -501,9 +525,11 @@ TEST_F(PreviewTest, SeeksFromCheckpointsBothWaysLandWhereANewShowDoesUpToTheLast
                                                                       MakeSquare("c", -2, 0, 1, 1, "shell")})));
     WriteScript(kBusyShow + "#0.0 Set scene.1.RUN\n#0.0 Set scene.3.RUN\nEnd #12.0\n");
     constexpr uint32_t kEnd = 12 * kMsPerPosition;
-    // Frames of a render: past #8.2's pattern switch, back before it, and
-    // back and forth elsewhere; then the end itself, cut short.
-    const std::vector<int> targets = {1000, 260, 600, 980, 940};
+    // Frames of a render: past #8.2's pattern switch, back before it, back
+    // and forth elsewhere, a few frames on from a landing (from the
+    // checkpoint kept there, while the noise still fades); then the end
+    // itself, cut short.
+    const std::vector<int> targets = {1000, 260, 600, 980, 985, 940};
     const auto frameTime = [](int frame) { return uint32_t(frame * 1000 / 60); };
     const auto screen = [this] { return gl->ReadRgba(0, 0, 800, 600); };
 
@@ -527,9 +553,9 @@ TEST_F(PreviewTest, SeeksFromCheckpointsBothWaysLandWhereANewShowDoesUpToTheLast
     }
     EXPECT_TRUE(session->IsAtEnd());
 
-    // Checkpoints from the seeks; the show plays a little after each
-    // landing, off the render's frames.
-    PreviewSession& preview = NewSession(60000);
+    // Checkpoints from the seeks and from the time to spare while playing;
+    // the show plays a little after each landing, off the render's frames.
+    PreviewSession& preview = NewSession(60000, 2);
     ASSERT_TRUE(preview.Start());
     int64_t fastForwarded = 0;
     for (const uint32_t target : times) {
@@ -537,7 +563,7 @@ TEST_F(PreviewTest, SeeksFromCheckpointsBothWaysLandWhereANewShowDoesUpToTheLast
         preview.Step(40, {});
         ASSERT_FALSE(preview.IsSeeking());
         ASSERT_EQ(preview.Time(), target);
-        EXPECT_TRUE(screen() == playedPictures[target]) << "the picture at " << target << " ms differs";
+        EXPECT_TRUE(SamePicture(screen(), playedPictures[target])) << "the picture at " << target << " ms";
         EXPECT_TRUE(SameBlocks(CurrentBlocks(), playedBlocks[target])) << "the blocks at " << target << " ms differ";
         // Going back, at most a second of show is played again.
         if (target < frameTime(targets.front())) {
@@ -606,7 +632,7 @@ TEST_F(PreviewTest, AReloadKeepsTheCheckpointsBeforeItsFirstChangeAndLandsWhereA
         ASSERT_EQ(preview.BuildCount(), int32_t(edit) + 2);
         EXPECT_FALSE(preview.IsSeeking());
         EXPECT_EQ(preview.Time(), kPlayhead);
-        EXPECT_TRUE(screen() == pictures[edit]) << "edit " << edit;
+        EXPECT_TRUE(SamePicture(screen(), pictures[edit])) << "edit " << edit;
         EXPECT_TRUE(SameBlocks(CurrentBlocks(), blocks[edit])) << "edit " << edit;
         // From the last checkpoint before the change, a second apart.
         const int64_t played = preview.FramesFastForwarded() - before;
@@ -859,7 +885,7 @@ TEST_F(PreviewTest, ALoopGoesBackExactlyToItsStartWithTheMusicEachTimeAndShowsOn
             preview.Step(100, {});
         }
         EXPECT_EQ(preview.Time(), kStart);
-        EXPECT_TRUE(screen() == startPicture) << "round " << round;
+        EXPECT_TRUE(SamePicture(screen(), startPicture)) << "round " << round;
         EXPECT_TRUE(SameBlocks(CurrentBlocks(), startBlocks)) << "round " << round;
         EXPECT_EQ(AudioChannelPosition(preview.MusicHandle()), MusicBytes(kStart));
         EXPECT_TRUE(AudioChannelIsPlaying(preview.MusicHandle()));

@@ -49,7 +49,7 @@ void PrintHelp(FILE* out)
                  "\n"
                  "Seeks and reloads land exactly where the whole show is at that time, as a\n"
                  "render from the script's start shows it: the show goes on from a checkpoint,\n"
-                 "kept about every second of show while it seeks, a long one with its\n"
+                 "kept about every second of show while it plays or seeks, a long one with its\n"
                  "progress in the title. A reload keeps the checkpoints from before the script's\n"
                  "first changed event; a changed tempo, Goto, picture, mesh or music keeps none.\n"
                  "Paused, the picture is held and no frame is played.\n"
