@@ -47,10 +47,8 @@ public:
     // so that the window answers during a long seek. A Step that plays
     // spends about `fillSlice` milliseconds more on checkpoints ahead, a
     // held picture's Step three times as much; 0 takes none but the seeks'.
-    // Off by default: a frame drawn straight after a fill has been seen to
-    // differ from a full play's now and then, and exactness comes first.
     explicit PreviewSession(FILE* report = stderr, uint32_t pollInterval = 250, uint32_t seekSlice = 50,
-                            uint32_t fillSlice = 0);
+                            uint32_t fillSlice = 4);
     ~PreviewSession() override;
 
     PreviewSession(const PreviewSession&) = delete;
