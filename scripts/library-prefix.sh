@@ -35,7 +35,8 @@ else
   zlib_archive=/usr/lib/x86_64-linux-gnu/libz.a
   zlib_include=/usr/include
 fi
-recipe=$(cat "$root/scripts/library-prefix.sh" "$root/scripts/debian-sources.sh" ${toolchain:+"$root/$toolchain"} |
+recipe=$(cat "$root/scripts/library-prefix.sh" "$root/scripts/debian-sources.sh" \
+  ${toolchain:+"$root/$toolchain" "$root/cmake/toolchains/mingw-w64.cmake"} |
   sha256sum | cut -c1-10)
 libraries=${DEMO_LIBRARY_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/demo-libraries}
 cache=$libraries/$target
